@@ -1,0 +1,29 @@
+// main.cpp - Quenlade: two turning cubes that show what the OpenGL modelview
+// matrix stack is for.
+//
+// Opens the window, sets up the scene, hooks up the callbacks and hands
+// control to GLUT for good. Space toggles push/pop, X/Y/Z and x/y/z move the
+// eye, O and R jump to the front and home views, Esc quits.
+#include "app/callbacks.h"
+#include "app/scene_state.h"
+#include "render/gl.h"
+#include "render/scene_frame.h"
+
+int main(int argc, char **argv)
+{
+    glutInit(&argc, argv);  // GLUT takes its own options out of the command line
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+    glutInitWindowSize(500, 500);
+    glutInitWindowPosition(100, 100);
+    glutCreateWindow("Quenlade #2");
+
+    init_scene();  // needs the GL context the window brought
+
+    glutKeyboardFunc(on_keyboard);
+    glutDisplayFunc(on_display);
+    glutReshapeFunc(on_reshape);
+    glutTimerFunc(scene_state.timer_ms, on_timer, 0);  // first animation tick
+
+    glutMainLoop();
+    return 0;
+}

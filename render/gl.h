@@ -1,0 +1,16 @@
+// gl.h - the one place that includes OpenGL, GLU and GLUT.
+//
+// A port to another platform (macOS frameworks, a Windows GLUT) changes the
+// includes here and nowhere else.
+#pragma once
+
+#if defined(__APPLE__)
+#define GL_SILENCE_DEPRECATION
+#include <GLUT/glut.h>
+#include <OpenGL/gl.h>
+#include <OpenGL/glu.h>
+#else
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <GL/glut.h>
+#endif

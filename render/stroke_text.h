@@ -1,0 +1,15 @@
+// stroke_text.h - text drawn as 3D lines with GLUT's stroke Roman font.
+//
+// Stroke text is ordinary geometry: it is transformed, projected, lit and
+// depth-tested like the cubes. Neither routine sets a colour, a material or a
+// normal; the caller does. Both leave the modelview matrix as they found it.
+#pragma once
+
+// Draws text starting at (x, y, z) of the current modelview frame, in its
+// x-y plane, with font units scaled by `scale`.
+void draw_text_3d(float x, float y, float z, float scale, const char *text);
+
+// Horizontal alignment for draw_text_2d: 0 left, 1 centred, anything else
+// right of (x, y).
+void draw_text_2d(const char *text, float x, float y, float angle, float scale_x, float scale_y,
+                  int text_align);
