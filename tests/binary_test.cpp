@@ -8,55 +8,15 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
-#include <vector>
 
-extern char **environ;
+#include "tests/child_process.h"
 
 namespace {
-
-struct running_program {
-    pid_t pid = -1;
-    int out = -1;  // read end of its standard output
-};
-
-running_program start(const std::vector<std::string> &args)
-{
-    std::vector<char *> argv;
-    argv.push_back(const_cast<char *>(QUENLADE_BINARY));
-    for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-
-    int fds[2];
-    running_program p;
-    if (pipe(fds) != 0)
-        return p;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    if (posix_spawn(&p.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        p.pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    p.out = fds[0];
-    return p;
-}
-
-std::string read_all(int fd)
-{
-    std::string text;
-    char buf[4096];
-    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-    close(fd);
-    return text;
-}
 
 // The mapped top-level window with this exact title, or 0.
 Window find_window(Display *dpy, const char *title)
@@ -116,22 +76,19 @@ protected:
     }
     void TearDown() override
     {
-        if (program.pid > 0 && waitpid(program.pid, nullptr, WNOHANG) == 0) {
-            kill(program.pid, SIGKILL);
-            waitpid(program.pid, nullptr, 0);
-        }
+        testkit::kill_child(program);
         if (dpy)
             XCloseDisplay(dpy);
     }
 
     Display *dpy = nullptr;
-    running_program program;
+    testkit::child program;
 };
 
 TEST_F(Binary, OpensItsWindowAndAnswersTypedKeys)
 {
     // Arguments GLUT does not know are left alone and do no harm.
-    program = start({"--not-a-glut-option", "extra"});
+    program = testkit::start_child({QUENLADE_BINARY, "--not-a-glut-option", "extra"});
     ASSERT_GT(program.pid, 0) << "could not start " << QUENLADE_BINARY;
     Window win = wait_for_window(dpy, "Quenlade #2");
     ASSERT_NE(win, 0u) << "no mapped window titled \"Quenlade #2\" within 5 s";
@@ -151,12 +108,10 @@ TEST_F(Binary, OpensItsWindowAndAnswersTypedKeys)
     const KeySym keys[] = {XK_X, XK_a, XK_Y, XK_o, XK_Z, XK_space, XK_r, XK_y, XK_Escape};
     for (KeySym k : keys) type(dpy, k);
 
-    std::string out = read_all(program.out);
-    int status = 0;
-    ASSERT_EQ(waitpid(program.pid, &status, 0), program.pid);
-    program.pid = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
-    EXPECT_EQ(out,
+    testkit::child_result end = testkit::finish_child(program);
+    EXPECT_TRUE(WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0)
+        << "wait status " << end.status << ", stderr: " << end.err;
+    EXPECT_EQ(end.out,
               "Camera: 1.790000, 2.900000, 8.100000\n"  // X
               "Camera: 1.790000, 2.900000, 8.100000\n"  // a
               "Camera: 1.790000, 3.000000, 8.100000\n"  // Y

@@ -21,23 +21,9 @@ using testkit::rgb;
 const vec3 home = {1.69, 2.9, 8.1};
 const vec3 front = {0, 0, 5};
 
-// Lit colours come from the materials alone. Grey keeps r = g = b. Blue
-// (0, 0.5, 1) keeps g at half of b, until b saturates: the light adds at
-// most 0.2 ambient and 1 diffuse, so g never passes 0.6 of full.
-bool is_grey(rgb c)
-{
-    return c.r > 30 && std::abs(c.r - c.g) < 4 && std::abs(c.g - c.b) < 4;
-}
-bool is_blue(rgb c)
-{
-    return c.b > 30 && c.r < 4 && 2 * c.g >= c.b - 6 && c.g <= 0.6 * 255 + 4;
-}
-
-std::string describe(rgb c)
-{
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
-           ")";
-}
+using testkit::describe;
+using testkit::looks_blue;
+using testkit::looks_grey;
 
 testkit::picture frame_with(bool push_pop, float angle, vec3 eye)
 {
@@ -80,9 +66,9 @@ TEST(Frame, CubesAreWhereTheirTransformsPutThem)
             vec3 at;
             bool (*expect)(rgb);
             bool want;
-        } probes[] = {{"grey cube", grey, is_grey, true},
-                      {"blue cube", blue, is_blue, true},
-                      {"blue cube of the other mode", not_blue, is_blue, false}};
+        } probes[] = {{"grey cube", grey, looks_grey, true},
+                      {"blue cube", blue, looks_blue, true},
+                      {"blue cube of the other mode", not_blue, looks_blue, false}};
         bool ok = true;
         for (const probe &p : probes) {
             model::pixel_pos px = model::project(p.at, c.eye, 500, 500);

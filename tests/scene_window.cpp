@@ -2,7 +2,6 @@
 #include "tests/scene_window.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,14 +14,6 @@
 
 namespace testkit {
 
-rgb picture::at(int x, int y) const
-{
-    if (x < 0 || y < 0 || x >= width || y >= height)
-        return {-1, -1, -1};
-    const unsigned char *p = &data[(static_cast<size_t>(y) * width + x) * 3];
-    return {p[0], p[1], p[2]};
-}
-
 // The test binary is linked with --wrap=glutSwapBuffers: each frame is read
 // from the back buffer just before GLUT shows it, where its content is still
 // defined.
@@ -32,19 +23,6 @@ picture draw_frame()
 {
     on_display();
     return last_shown;
-}
-
-std::string save_png(const picture &pic, const std::string &name)
-{
-    std::string path = name + ".png";
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(pic.width);
-    image.height = static_cast<png_uint_32>(pic.height);
-    image.format = PNG_FORMAT_RGB;
-    // A negative stride writes the rows bottom-up, as GL read them.
-    png_image_write_to_file(&image, path.c_str(), 0, pic.data.data(), -pic.width * 3, nullptr);
-    return path;
 }
 
 std::string capture_stdout(const std::function<void()> &fn)
