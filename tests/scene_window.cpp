@@ -51,8 +51,9 @@ void reset_scene()
 
 }  // namespace testkit
 
-extern "C" void __real_glutSwapBuffers();
-extern "C" void __wrap_glutSwapBuffers()
+// The names are the ones ld's --wrap gives.
+extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
     testkit::picture &pic = testkit::last_shown;
     GLint viewport[4];

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "render/gl.h"
@@ -100,7 +99,7 @@ TEST(StrokeText, Draw3dStartsAtItsPointAndScales)
 TEST(StrokeText, EmptyStringDrawsNothingAndKeepsTheMatrix)
 {
     for (int routine = 0; routine < 2; routine++) {
-        GLfloat before[16], after[16];
+        GLfloat before[16] = {}, after[16] = {};
         GLint depth_before = 0, depth_after = 0;
         box b = strokes_of([&] {
             glTranslatef(200, 200, 0);
@@ -117,7 +116,7 @@ TEST(StrokeText, EmptyStringDrawsNothingAndKeepsTheMatrix)
             glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_after);
         });
         EXPECT_EQ(depth_after, depth_before) << "routine " << routine;
-        EXPECT_EQ(0, std::memcmp(before, after, sizeof before)) << "routine " << routine;
+        for (int i = 0; i < 16; i++) EXPECT_EQ(before[i], after[i]) << "routine " << routine;
         EXPECT_GT(b.vertices, 0) << "routine " << routine;
     }
     box nothing = strokes_of([] {

@@ -57,7 +57,7 @@ inline mat4 perspective(double fovy, double aspect, double near, double far)
 }
 
 // Camera at eye looking at centre, with y up.
-inline mat4 look_at(vec3 eye, vec3 centre)
+inline mat4 look_at(const vec3 &eye, const vec3 &centre)
 {
     vec3 f = unit(sub(centre, eye));
     vec3 s = unit(cross(f, {0, 1, 0}));
@@ -71,7 +71,7 @@ struct pixel_pos {
     double depth_w;  // > 0 when in front of the eye
 };
 
-inline pixel_pos project(vec3 p, vec3 eye, int width, int height)
+inline pixel_pos project(const vec3 &p, const vec3 &eye, int width, int height)
 {
     mat4 v = look_at(eye, {0, 0, 0});
     mat4 pr = perspective(45, 1, 1, 10);

@@ -62,7 +62,7 @@ bool parse_size(const std::string &text, int &width, int &height)
         if (s.empty() || s.size() > 4 || s.find_first_not_of("0123456789") != std::string::npos) {
             return false;
         }
-        out = std::atoi(s.c_str());
+        out = static_cast<int>(std::strtol(s.c_str(), nullptr, 10));
         return out >= 1 && out <= 4096;
     };
     return whole(w, width) && whole(h, height);

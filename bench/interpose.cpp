@@ -1,0 +1,75 @@
+// interpose.cpp - an LD_PRELOAD library that logs when a GLUT program
+// presents a frame and when its timer fires, for scripts/bench.
+//
+// It stands in for glutSwapBuffers and glutTimerFunc, writes one line per
+// event ("swap NS" or "tick NS", CLOCK_MONOTONIC nanoseconds) to the file
+// named by QUENLADE_BENCH_LOG, and passes every call on to GLUT unchanged.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int log_fd = -2;  // -2: not opened yet, -1: no log wanted
+
+void log_event(const char *what)
+{
+    if (log_fd == -2) {
+        const char *path = getenv("QUENLADE_BENCH_LOG");
+        log_fd = path ? open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    }
+    if (log_fd < 0)
+        return;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    char line[64];
+    int n = snprintf(line, sizeof line, "%s %lld\n", what,
+                     static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    if (write(log_fd, line, static_cast<size_t>(n)) != n)
+        log_fd = -1;
+}
+
+template <typename F>
+F real(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+using timer_callback = void (*)(int);
+
+// Pending timers: the program's callback and value, by slot. GLUT hands the
+// slot back to the trampoline, which logs the tick and calls the program.
+struct pending_timer {
+    timer_callback callback;
+    int value;
+};
+pending_timer timers[256];
+unsigned int next_slot = 0;
+
+void trampoline(int slot)
+{
+    pending_timer timer = timers[slot];
+    log_event("tick");
+    timer.callback(timer.value);
+}
+
+}  // namespace
+
+extern "C" void glutSwapBuffers()
+{
+    static auto swap = real<void (*)()>("glutSwapBuffers");
+    swap();
+    log_event("swap");
+}
+
+extern "C" void glutTimerFunc(unsigned int ms, timer_callback callback, int value)
+{
+    static auto arm = real<void (*)(unsigned int, timer_callback, int)>("glutTimerFunc");
+    int slot = static_cast<int>(next_slot++ % 256);
+    timers[slot] = {callback, value};
+    arm(ms, trampoline, slot);
+}
