@@ -59,15 +59,9 @@ TEST(Capture, RefusesBadArgumentsWithOneLineAndTheUsage)
             << call << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << call;
     }
-}
-
-TEST(Capture, HelpExplainsEveryOption)
-{
-    testkit::child_result r = capture({"--help"});
-    EXPECT_TRUE(exited_with(r, 0));
-    for (const char *option : {"--mode", "--angle", "--eye", "--size", "--turn", "--help"}) {
-        EXPECT_NE(r.out.find(option), std::string::npos) << option;
-    }
+    testkit::child_result help = capture({"--help"});
+    EXPECT_TRUE(exited_with(help, 0));
+    EXPECT_EQ(help.out.rfind("usage: quenlade-capture", 0), 0u) << help.out;
 }
 
 // The state on the command line is the state drawn: cubes where the geometry

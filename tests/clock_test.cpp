@@ -26,19 +26,14 @@ std::vector<float> ticks(int count)
     return seen;
 }
 
-TEST(Clock, WrapsAfter360)
+// 5, 10, ..., 355, 360, then 0 and on again: 73 ticks a turn.
+TEST(Clock, OneTurnIs73TicksAndKeeps360ForOne)
 {
     testkit::reset_scene();
-    scene_state.angle_obj1 = scene_state.angle_obj2 = 350.0f;
-    EXPECT_EQ(ticks(4), (std::vector<float>{355, 360, 0, 5}));
-}
-
-TEST(Clock, OneTurnIs73Ticks)
-{
-    testkit::reset_scene();
-    std::vector<float> turn = ticks(73);
-    for (int i = 0; i < 72; i++) EXPECT_EQ(turn[i], 5.0f * (i + 1)) << "tick " << i + 1;
-    EXPECT_EQ(turn[72], 0.0f);
+    std::vector<float> expected;
+    for (int i = 1; i <= 72; i++) expected.push_back(5.0f * i);
+    expected.insert(expected.end(), {0, 5});
+    EXPECT_EQ(ticks(74), expected);
 }
 
 TEST(Clock, SpaceBetweenTicksRestartsFromZero)

@@ -86,44 +86,35 @@ TEST(StrokeText, Draw2dAlignsAlongItsBaseline)
     }
 }
 
-TEST(StrokeText, Draw3dStartsAtItsPointAndScales)
+// Both routines leave the modelview as they found it, and an empty string
+// draws nothing.
+TEST(StrokeText, LeavesTheMatrixAndDrawsNothingForEmptyText)
 {
-    // "l" is a single upright stroke from the baseline.
-    box big = strokes_of([] { draw_text_3d(100, 200, 0, 1.0f, "l"); });
-    box small = strokes_of([] { draw_text_3d(100, 200, 0, 0.5f, "l"); });
-    EXPECT_NEAR(big.min_y, 200, 0.5);
-    EXPECT_NEAR(small.min_y, 200, 0.5);
-    EXPECT_NEAR(small.min_x - 100, (big.min_x - 100) / 2, 1e-3);
-}
-
-TEST(StrokeText, EmptyStringDrawsNothingAndKeepsTheMatrix)
-{
-    for (int routine = 0; routine < 2; routine++) {
+    const struct {
+        const char *what;
+        void (*draw)();
+        bool draws;
+    } cases[] = {
+        {"draw_text_3d \"\"", [] { draw_text_3d(1, 2, 0, 0.5f, ""); }, false},
+        {"draw_text_3d \"Xy\"", [] { draw_text_3d(1, 2, 0, 0.5f, "Xy"); }, true},
+        {"draw_text_2d \"\"", [] { draw_text_2d("", 1, 2, 30, 0.5f, 0.7f, 2); }, false},
+        {"draw_text_2d \"Xy\"", [] { draw_text_2d("Xy", 1, 2, 30, 0.5f, 0.7f, 1); }, true},
+    };
+    for (const auto &c : cases) {
         GLfloat before[16] = {}, after[16] = {};
         GLint depth_before = 0, depth_after = 0;
         box b = strokes_of([&] {
             glTranslatef(200, 200, 0);
             glGetFloatv(GL_MODELVIEW_MATRIX, before);
             glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_before);
-            if (routine == 0) {
-                draw_text_3d(1, 2, 0, 0.5f, "");
-                draw_text_3d(1, 2, 0, 0.5f, "Xy");
-            } else {
-                draw_text_2d("", 1, 2, 30, 0.5f, 0.7f, 1);
-                draw_text_2d("Xy", 1, 2, 30, 0.5f, 0.7f, 1);
-            }
+            c.draw();
             glGetFloatv(GL_MODELVIEW_MATRIX, after);
             glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth_after);
         });
-        EXPECT_EQ(depth_after, depth_before) << "routine " << routine;
-        for (int i = 0; i < 16; i++) EXPECT_EQ(before[i], after[i]) << "routine " << routine;
-        EXPECT_GT(b.vertices, 0) << "routine " << routine;
+        EXPECT_EQ(depth_after, depth_before) << c.what;
+        for (int i = 0; i < 16; i++) EXPECT_EQ(before[i], after[i]) << c.what;
+        EXPECT_EQ(b.vertices > 0, c.draws) << c.what;
     }
-    box nothing = strokes_of([] {
-        draw_text_3d(200, 200, 0, 1, "");
-        draw_text_2d("", 200, 200, 0, 1, 1, 2);
-    });
-    EXPECT_EQ(nothing.vertices, 0);
 }
 
 }  // namespace
