@@ -4,6 +4,8 @@
 // Opens the window, sets up the scene, hooks up the callbacks and hands
 // control to GLUT for good. Space toggles push/pop, X/Y/Z and x/y/z move the
 // eye, O and R jump to the front and home views, Esc quits.
+#include <cstdio>
+
 #include "app/callbacks.h"
 #include "app/scene_state.h"
 #include "render/gl.h"
@@ -11,6 +13,10 @@
 
 int main(int argc, char **argv)
 {
+    // One camera report line at a time: on a pipe or in a file, each line is
+    // out as soon as it is printed, so Ctrl+C or a kill loses none of them.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+
     glutInit(&argc, argv);  // GLUT takes its own options out of the command line
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
     glutInitWindowSize(500, 500);
