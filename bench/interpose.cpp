@@ -1,9 +1,11 @@
 // interpose.cpp - an LD_PRELOAD library that logs when a GLUT program
-// presents a frame and when its timer fires, for scripts/bench.
+// presents a frame and when its timer fires, and can end it after a number of
+// frames, for scripts/bench.
 //
 // It stands in for glutSwapBuffers and glutTimerFunc, writes one line per
 // event ("swap NS" or "tick NS", CLOCK_MONOTONIC nanoseconds) to the file
-// named by QUENLADE_BENCH_LOG, and passes every call on to GLUT unchanged.
+// named by QUENLADE_BENCH_LOG, ends the process (status 0) once it has shown
+// QUENLADE_BENCH_FRAMES frames, and passes every call on to GLUT unchanged.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>
@@ -62,8 +64,12 @@ void trampoline(int slot)
 extern "C" void glutSwapBuffers()
 {
     static auto swap = real<void (*)()>("glutSwapBuffers");
+    static const char *frames = getenv("QUENLADE_BENCH_FRAMES");
+    static long left = frames ? std::strtol(frames, nullptr, 10) : -1;
     swap();
     log_event("swap");
+    if (left > 0 && --left == 0)
+        exit(0);
 }
 
 extern "C" void glutTimerFunc(unsigned int ms, timer_callback callback, int value)
