@@ -30,6 +30,6 @@ for library in 'libglut' 'libglu1' 'libopengl0|libgl1'; do
 done
 
 dpkg-deb -x "$deb" "$work/root"
-"$work/root/usr/bin/quenlade-capture" --help | grep -q '^usage: quenlade-capture' ||
+"$work/root/usr/bin/quenlade-capture" --help | grep -q -- '--turn' ||
     fail "the packaged quenlade-capture does not run"
 echo "package: $(basename "$deb") holds both programs; Depends: $depends"

@@ -2,131 +2,158 @@
 // README and machines without a display.
 //
 // It opens a window like the program's and draws with the program's own
-// init_scene, on_reshape and on_display, for a state taken from the command
-// line. The window is single-buffered: the finished frame stays in the front
-// buffer, where it can be read back.
-#include <GL/freeglut.h>  // glutMainLoopEvent: run GLUT one step at a time
+// init_scene, on_reshape, on_timer and on_display, for a state taken from the
+// command line. With no display it runs itself again under xvfb-run.
+#include <CLI/CLI.hpp>
+// After CLI11: Xlib's macros (Success, None) clash with its names.
+#include <X11/Xlib.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstdio>
-#include <thread>
+#include <cstdlib>
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "app/callbacks.h"
 #include "app/scene_state.h"
-#include "render/gl.h"
-#include "render/scene_frame.h"
-#include "tools/capture_options.h"
+#include "tools/frame_grab.h"
 #include "tools/image_files.h"
-#include "tools/private_display.h"
 
-static bool glut_started = false;
-static bool window_shown = false;
+static const char *const program = "quenlade-capture";
 
-static void reshape_and_note(int width, int height)
+static int fail(const std::string &message, int status = 1)
 {
-    on_reshape(width, height);
-    window_shown = true;
+    fprintf(stderr, "%s: %s\n", program, message.c_str());
+    return status;
 }
 
-static image draw_and_read()
+static bool ends_with(const std::string &s, const std::string &suffix)
 {
-    on_display();
-    glFinish();
+    return s.size() > suffix.size() &&
+           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
 
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    image picture;
-    picture.width = viewport[2];
-    picture.height = viewport[3];
-    size_t row = static_cast<size_t>(picture.width) * 3;
-    std::vector<unsigned char> bottom_up(row * picture.height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_FRONT);
-    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, bottom_up.data());
+// The connection stays open until the program ends: an X server that loses
+// its last client resets, and would refuse GLUT's connection meanwhile.
+static bool display_opens()
+{
+    return XOpenDisplay(nullptr) != nullptr;
+}
 
-    picture.rgb.resize(bottom_up.size());
-    for (int y = 0; y < picture.height; y++) {
-        std::copy_n(&bottom_up[(picture.height - 1 - y) * row], row, &picture.rgb[y * row]);
+// Runs this program again, with the same arguments, on a virtual display of
+// its own that xvfb-run starts and stops.
+static int run_under_xvfb(int argc, char **argv)
+{
+    const char *marker = "QUENLADE_CAPTURE_UNDER_XVFB";
+    if (getenv(marker))
+        return fail("cannot open the virtual display that xvfb-run started");
+    char self[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return fail("no display, and cannot find this program to run it under xvfb-run");
+    self[n] = '\0';
+    setenv(marker, "1", 1);
+    std::vector<char *> args = {const_cast<char *>("xvfb-run"),
+                                const_cast<char *>("--auto-servernum"), self};
+    args.insert(args.end(), argv + 1, argv + argc);
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    return fail("no display, and xvfb-run could not be started (install the xvfb package)");
+}
+
+// CLI11 throws outside parse() only for a mistake in setting up the options,
+// which should end the program.
+int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
+{
+    CLI::App app{
+        "Renders what Quenlade draws for the given state, through the program's own\n"
+        "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
+        "of one full turn. Uses $DISPLAY when it can be opened, otherwise a virtual\n"
+        "display started with xvfb-run.",
+        program};
+    std::string mode = "on";
+    float angle = 0.0f;
+    std::vector<float> eye = {home_eye.x, home_eye.y, home_eye.z};
+    std::vector<int> size = {500, 500};
+    bool turn = false;
+    std::string output;
+
+    const CLI::Validator finite(
+        [](const std::string &text) {
+            return std::isfinite(std::strtod(text.c_str(), nullptr)) ? "" : "not a finite number";
+        },
+        "FINITE");
+    app.add_option("--mode", mode,
+                   "push/pop mode: on brackets each cube with a matrix push and\n"
+                   "pop, off composes the second cube onto the first")
+        ->check(CLI::IsMember({"on", "off"}))
+        ->capture_default_str();
+    app.add_option("--angle", angle, "angle of both cubes, degrees")
+        ->check(finite & CLI::Range(0.0f, 360.0f))
+        ->capture_default_str();
+    app.add_option("--eye", eye, "eye point X,Y,Z (default: the home view, 1.69,2.9,8.1)")
+        ->delimiter(',')
+        ->expected(3)
+        ->check(finite & CLI::Range(-1000.0f, 1000.0f));
+    app.add_option("--size", size, "window size WxH in pixels, each 1 to 4096 (default 500x500)")
+        ->delimiter('x')
+        ->expected(2)
+        ->check(CLI::Range(1, 4096));
+    app.add_flag("--turn", turn,
+                 "one full turn, 0 to 360 degrees in steps of 5: 73 frames of 100 ms, as the\n"
+                 "program animates it; OUTPUT must end in .gif");
+    app.add_option("OUTPUT", output, "the .png or .gif file to write")
+        ->required()
+        ->check(CLI::Validator(
+            [&turn](const std::string &name) -> std::string {
+                if (turn && !ends_with(name, ".gif"))
+                    return "--turn writes an animation: OUTPUT must end in .gif";
+                return ends_with(name, ".png") || ends_with(name, ".gif")
+                           ? ""
+                           : "OUTPUT must end in .png or .gif";
+            },
+            ""));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError &e) {
+        return fail(std::string(e.what()) + " (see --help)", 2);
     }
-    return picture;
-}
 
-// Lets go of the display before a private one is stopped under GLUT's feet.
-static void finish()
-{
-    if (glut_started)
-        glutExit();
-    stop_private_display();
-}
-
-static int fail(const std::string &message)
-{
-    fprintf(stderr, "quenlade-capture: %s\n", message.c_str());
-    finish();
-    return 1;
-}
-
-int main(int argc, char **argv)
-{
-    capture_options options;
-    std::string message;
-    switch (parse_capture_options(argc, argv, options, message)) {
-    case parse_result::help: fputs(capture_usage, stdout); return 0;
-    case parse_result::error:
-        fprintf(stderr, "quenlade-capture: %s\n%s", message.c_str(), capture_usage);
-        return 2;
-    case parse_result::run: break;
-    }
-
-    if (!display_available()) {
-        message = start_private_display(options.width, options.height);
-        if (!message.empty())
-            return fail(message);
-    }
-
-    // GLUT sees no options of ours.
-    int glut_argc = 1;
+    if (!display_opens())
+        return run_under_xvfb(argc, argv);
+    int glut_argc = 1;  // GLUT sees none of our options
     char *glut_argv[] = {argv[0], nullptr};
-    glutInit(&glut_argc, glut_argv);
-    glut_started = true;
-    glutInitDisplayMode(GLUT_SINGLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowSize(options.width, options.height);
-    glutInitWindowPosition(0, 0);
-    glutCreateWindow("Quenlade #2");
-    init_scene();
-    glutDisplayFunc(on_display);
-    glutReshapeFunc(reshape_and_note);
-    for (int i = 0; i < 5000 && !window_shown; i++) {
-        glutMainLoopEvent();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (!window_shown)
+    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1]))
         return fail("the capture window was never shown");
+    scene_state.use_push_pop = mode == "on";
+    scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
+    scene_state.cam_x = eye[0];
+    scene_state.cam_y = eye[1];
+    scene_state.cam_z = eye[2];
 
-    scene_state.use_push_pop = options.use_push_pop;
-    scene_state.angle_obj1 = scene_state.angle_obj2 = options.angle;
-    scene_state.cam_x = options.eye[0];
-    scene_state.cam_y = options.eye[1];
-    scene_state.cam_z = options.eye[2];
-
-    std::vector<image> frames{draw_and_read()};
-    if (options.full_turn) {
-        // The program's own tick advances the angles. The timers it arms are
-        // never run: GLUT's loop is not entered again.
-        for (int tick = 0; tick < 72; tick++) {
-            on_timer(0);
-            frames.push_back(draw_and_read());
+    std::string error;
+    if (!ends_with(output, ".gif")) {
+        error = write_png(output, draw_frame());
+    } else {
+        // Each frame is written as it is drawn. The program's own tick
+        // advances the angles; the timers it arms never run, as GLUT's loop
+        // is not entered again.
+        gif_stream gif;
+        error =
+            gif_begin(gif, output, size[0], size[1], static_cast<int>(scene_state.timer_ms / 10));
+        for (int frame = 0; error.empty() && frame < (turn ? 73 : 1); frame++) {
+            if (frame > 0)
+                on_timer(0);
+            error = gif_add_frame(gif, draw_frame());
         }
+        if (error.empty())
+            error = gif_end(gif);
     }
-
-    bool gif = options.output.size() > 4 &&
-               options.output.compare(options.output.size() - 4, 4, ".gif") == 0;
-    message = gif ? write_gif(options.output, frames, scene_state.timer_ms / 10)
-                  : write_png(options.output, frames[0]);
-    if (!message.empty())
-        return fail(message);
-    finish();
-    return 0;
+    return error.empty() ? 0 : fail(error);
 }

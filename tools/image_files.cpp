@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
@@ -23,10 +24,27 @@ std::string write_png(const std::string &path, const image &picture)
     png.width = static_cast<png_uint_32>(picture.width);
     png.height = static_cast<png_uint_32>(picture.height);
     png.format = PNG_FORMAT_RGB;
+    // libpng removes the file itself when the write fails.
     if (!png_image_write_to_file(&png, path.c_str(), 0, picture.rgb.data(), 0, nullptr)) {
         return "cannot write " + path + ": " + png.message;
     }
     return "";
+}
+
+image read_png(const std::string &path)
+{
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    image picture;
+    if (!png_image_begin_read_from_file(&png, path.c_str()))
+        return picture;
+    png.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, picture.rgb.data(), 0, nullptr))
+        return image{};
+    picture.width = static_cast<int>(png.width);
+    picture.height = static_cast<int>(png.height);
+    return picture;
 }
 
 namespace {
@@ -41,22 +59,21 @@ bool index_frame(const image &frame, std::vector<GifByteType> &indices,
     table.assign(256, GifColorType{0, 0, 0});
 
     std::unordered_map<uint32_t, GifByteType> seen;
-    bool too_many = false;
-    for (size_t i = 0; i < pixels && !too_many; i++) {
+    size_t i = 0;
+    for (; i < pixels; i++) {
         const unsigned char *p = &frame.rgb[i * 3];
         uint32_t key = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
         auto found = seen.find(key);
         if (found == seen.end()) {
-            too_many = seen.size() == 256;
-            if (too_many)
-                break;
+            if (seen.size() == 256)
+                break;  // too many colours: quantise below
             GifByteType index = static_cast<GifByteType>(seen.size());
             table[index] = {p[0], p[1], p[2]};
             found = seen.emplace(key, index).first;
         }
         indices[i] = found->second;
     }
-    if (!too_many)
+    if (i == pixels)
         return true;
 
     std::vector<GifByteType> r(pixels), g(pixels), b(pixels);
@@ -71,62 +88,81 @@ bool index_frame(const image &frame, std::vector<GifByteType> &indices,
                              b.data(), indices.data(), table.data()) == GIF_OK;
 }
 
+// Closes and removes a file that cannot be finished.
+std::string give_up(gif_stream &gif, const char *why)
+{
+    int error = 0;
+    if (gif.file)
+        EGifCloseFile(gif.file, &error);
+    gif.file = nullptr;
+    std::remove(gif.path.c_str());
+    return "cannot write " + gif.path + ": " + why;
+}
+
 }  // namespace
 
-std::string write_gif(const std::string &path, const std::vector<image> &frames, int delay_cs)
+std::string gif_begin(gif_stream &gif, const std::string &path, int width, int height, int delay_cs)
 {
-    if (frames.empty())
-        return "no frames to write";
+    gif = gif_stream{path, nullptr, delay_cs};
     // Opened here rather than by giflib, so the file gets the usual
     // permissions (giflib would make it private to its owner).
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
         return "cannot write " + path + ": " + strerror(errno);
     int error = 0;
-    GifFileType *gif = EGifOpenFileHandle(fd, &error);
-    if (!gif) {
+    gif.file = EGifOpenFileHandle(fd, &error);
+    if (!gif.file) {
         close(fd);
-        return "cannot write " + path + ": " + GifErrorString(error);
+        return give_up(gif, GifErrorString(error));
     }
-
-    const int width = frames[0].width, height = frames[0].height;
-    EGifSetGifVersion(gif, true);
-    bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) == GIF_OK;
-
-    // The application extension that makes viewers loop the animation.
+    EGifSetGifVersion(gif.file, true);
+    // The application extension that makes viewers loop the animation for
+    // ever (a repeat count of 0).
     unsigned char loop_forever[] = {1, 0, 0};
-    ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
-         EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK &&
-         EGifPutExtensionBlock(gif, 3, loop_forever) == GIF_OK &&
-         EGifPutExtensionTrailer(gif) == GIF_OK;
+    if (EGifPutScreenDesc(gif.file, width, height, 8, 0, nullptr) != GIF_OK ||
+        EGifPutExtensionLeader(gif.file, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
+        EGifPutExtensionBlock(gif.file, 11, "NETSCAPE2.0") != GIF_OK ||
+        EGifPutExtensionBlock(gif.file, 3, loop_forever) != GIF_OK ||
+        EGifPutExtensionTrailer(gif.file) != GIF_OK) {
+        return give_up(gif, GifErrorString(gif.file->Error));
+    }
+    return "";
+}
+
+std::string gif_add_frame(gif_stream &gif, const image &frame)
+{
+    if (!gif.file)
+        return "";
+    GraphicsControlBlock timing{};
+    timing.DisposalMode = DISPOSAL_UNSPECIFIED;
+    timing.DelayTime = gif.delay_cs;
+    timing.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    size_t length = EGifGCBToExtension(&timing, extension);
 
     std::vector<GifByteType> indices;
     std::vector<GifColorType> table;
-    for (const image &frame : frames) {
-        if (!ok)
-            break;
-        GraphicsControlBlock timing{};
-        timing.DisposalMode = DISPOSAL_UNSPECIFIED;
-        timing.DelayTime = delay_cs;
-        timing.TransparentColor = NO_TRANSPARENT_COLOR;
-        GifByteType extension[4];
-        size_t length = EGifGCBToExtension(&timing, extension);
-
-        ColorMapObject *map = nullptr;
-        ok = index_frame(frame, indices, table) &&
-             (map = GifMakeMapObject(256, table.data())) != nullptr &&
-             EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) ==
-                 GIF_OK &&
-             EGifPutImageDesc(gif, 0, 0, width, height, false, map) == GIF_OK;
-        for (int y = 0; ok && y < height; y++) {
-            ok = EGifPutLine(gif, &indices[static_cast<size_t>(y) * width], width) == GIF_OK;
-        }
-        GifFreeMapObject(map);
+    if (!index_frame(frame, indices, table))
+        return give_up(gif, "cannot reduce a frame to 256 colours");
+    ColorMapObject *map = GifMakeMapObject(256, table.data());
+    bool ok = map &&
+              EGifPutExtension(gif.file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
+                               extension) == GIF_OK &&
+              EGifPutImageDesc(gif.file, 0, 0, frame.width, frame.height, false, map) == GIF_OK;
+    GifFreeMapObject(map);
+    for (int y = 0; ok && y < frame.height; y++) {
+        ok = EGifPutLine(gif.file, &indices[static_cast<size_t>(y) * frame.width], frame.width) ==
+             GIF_OK;
     }
+    return ok ? "" : give_up(gif, GifErrorString(gif.file->Error));
+}
 
-    std::string message = ok ? "" : "cannot write " + path + ": " + GifErrorString(gif->Error);
-    if (EGifCloseFile(gif, &error) != GIF_OK && message.empty()) {
-        message = "cannot write " + path + ": " + GifErrorString(error);
-    }
-    return message;
+std::string gif_end(gif_stream &gif)
+{
+    if (!gif.file)
+        return "";
+    int error = 0;
+    bool ok = EGifCloseFile(gif.file, &error) == GIF_OK;
+    gif.file = nullptr;
+    return ok ? "" : give_up(gif, GifErrorString(error));
 }

@@ -1,8 +1,11 @@
-// image_files.h - writing captured frames as PNG pictures and GIF animations.
+// image_files.h - pictures as PNG files (libpng) and animations as GIF files
+// (giflib), written one frame at a time so memory stays at about one frame.
 #pragma once
 
 #include <string>
 #include <vector>
+
+struct GifFileType;
 
 // An RGB picture, 8 bits a channel, top row first.
 struct image {
@@ -11,8 +14,22 @@ struct image {
     std::vector<unsigned char> rgb;
 };
 
-// Each returns an empty string on success, else what went wrong.
+// Each returns an empty string on success, else what went wrong. A file that
+// could not be written whole is removed.
 std::string write_png(const std::string &path, const image &picture);
 
-// Frames shown delay_cs hundredths of a second each, looping for ever.
-std::string write_gif(const std::string &path, const std::vector<image> &frames, int delay_cs);
+// An empty picture when the file cannot be read.
+image read_png(const std::string &path);
+
+// A GIF animation that loops for ever, being written: gif_begin, then
+// gif_add_frame for each frame (all of the size given to gif_begin), then
+// gif_end. After a failure the file is gone and further calls do nothing.
+struct gif_stream {
+    std::string path;
+    GifFileType *file = nullptr;
+    int delay_cs = 0;  // how long each frame is shown
+};
+std::string gif_begin(gif_stream &gif, const std::string &path, int width, int height,
+                      int delay_cs);
+std::string gif_add_frame(gif_stream &gif, const image &frame);
+std::string gif_end(gif_stream &gif);

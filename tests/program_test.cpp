@@ -1,0 +1,254 @@
+// program_test.cpp - the real quenlade as a user runs it: its window on the X
+// display and what it shows there next to the README's animations, keys
+// typed through the X server with libxdo, the report lines on a pipe however
+// the program ends, storms of keys and resizes, and GLUT's own failures.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/testkit.h"
+
+extern "C" {
+#include <xdo.h>  // after gtest: Xlib's macros clash with its names
+}
+#include <X11/Xutil.h>
+
+namespace {
+
+xdo_t *const xdo = xdo_new(nullptr);  // null without a display
+
+// A program started through a shell that prints its own process number and
+// then becomes the program. Standard output is read as it comes; standard
+// error goes to stderr.txt.
+struct program_run {
+    FILE *pipe;
+    pid_t pid = -1;
+    std::string out;
+    std::atomic<long> lines{0};
+    std::atomic<bool> ended{false};
+    std::thread reader;
+
+    explicit program_run(const std::string &command)
+        : pipe(popen(("echo $$; exec " + command + " 2>stderr.txt").c_str(), "r"))
+    {
+        if (fscanf(pipe, "%d", &pid) == 1 && fgetc(pipe) == '\n')
+            reader = std::thread([this] {
+                for (int c; (c = fgetc(pipe)) != EOF; lines += c == '\n') out += char(c);
+                ended = true;
+            });
+    }
+    int finish()  // waits up to 5 s for the end, then kills; returns the wait status
+    {
+        for (int i = 0; i < 500 && !ended; i++) usleep(10000);
+        if (!ended)
+            kill(pid, SIGKILL);
+        if (reader.joinable())
+            reader.join();
+        pid = -1;
+        return pclose(pipe);
+    }
+    bool lines_arrive(long count)  // waits up to 5 s
+    {
+        for (int i = 0; i < 500 && lines < count; i++) usleep(10000);
+        return lines == count;
+    }
+    ~program_run()
+    {
+        if (pid > 0 && kill(pid, SIGKILL) == 0)
+            finish();
+    }
+};
+
+// Finds the program's newest window by its title and gives it the keyboard.
+Window find_window()
+{
+    xdo_search_t search{};
+    search.winname = "^Quenlade #2$";
+    search.searchmask = SEARCH_NAME;
+    search.only_visible = 1;
+    search.max_depth = 1;
+    Window window = 0;
+    for (int i = 0; i < 1000 && !window; i++, usleep(10000)) {
+        Window *found = nullptr;
+        unsigned int n = 0;
+        xdo_search_windows(xdo, &search, &found, &n);
+        window = n ? found[n - 1] : 0;
+        free(found);
+    }
+    xdo_focus_window(xdo, window);
+    return window;
+}
+
+// Arguments GLUT does not take are left alone and do no harm.
+const char *const quenlade = QUENLADE_BINARY " --not-a-glut-option extra";
+
+// Waits up to 1 s for the window to show a frame of a README animation that
+// looks unlike frame `other`; returns its number, or -1 and saves what it
+// showed.
+int shown_frame_of(Window window, const std::string &gif, int other = -1)
+{
+    const std::vector<image> frames = testkit::read_gif(QUENLADE_SOURCE_DIR "/docs/" + gif);
+    image shown{500, 500, {}};
+    for (int attempt = 0; attempt < 100; attempt++, usleep(10000)) {
+        XImage *x = XGetImage(xdo->xdpy, window, 0, 0, 500, 500, AllPlanes, ZPixmap);
+        shown.rgb.clear();
+        for (int i = 0; x && i < 500 * 500; i++) {
+            unsigned long p = XGetPixel(x, i % 500, i / 500);
+            shown.rgb.insert(shown.rgb.end(),
+                             {static_cast<unsigned char>(p >> 16),
+                              static_cast<unsigned char>(p >> 8), static_cast<unsigned char>(p)});
+        }
+        if (x)
+            XDestroyImage(x);
+        for (int i = 0; i < static_cast<int>(frames.size()); i++) {
+            bool like_other =
+                other >= 0 && testkit::count_differences(frames[i], frames[other]) == 0;
+            if (!like_other && testkit::count_differences(shown, frames[i]) <= 40)
+                return i;
+        }
+    }
+    write_png("window.png", shown);
+    return -1;
+}
+
+// The window is where and as large as it should be, and shows the program's
+// frames as the README animates them: turning, after a storm of resizes too,
+// and from the other mode's start after a space.
+TEST(Program, ShowsTheDemoInItsWindow)
+{
+    ASSERT_NE(xdo, nullptr) << "no X display: run the tests through scripts/test";
+    program_run run(quenlade);
+    Window window = find_window();
+    ASSERT_NE(window, 0u) << "no window titled \"Quenlade #2\"";
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0;
+    xdo_get_window_location(xdo, window, &x, &y, nullptr);
+    xdo_get_window_size(xdo, window, &width, &height);
+    EXPECT_TRUE(x == 100 && y == 100 && width == 500 && height == 500)
+        << width << "x" << height << " at (" << x << ", " << y << ")";
+    int first = shown_frame_of(window, "push-pop-on.gif");
+    ASSERT_NE(first, -1) << "no frame of push-pop-on.gif in the window: see window.png";
+    EXPECT_NE(shown_frame_of(window, "push-pop-on.gif", first), -1) << "no turning for 1 s";
+
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> side(1, 2000);
+    for (int i = 0; i < 300; i++) xdo_set_window_size(xdo, window, side(rng), side(rng), 0);
+    xdo_set_window_size(xdo, window, 500, 500, 0);
+    EXPECT_NE(shown_frame_of(window, "push-pop-on.gif"), -1) << "after 300 resizes: see window.png";
+
+    xdo_enter_text_window(xdo, CURRENTWINDOW, " ", 0);
+    int restarted = shown_frame_of(window, "push-pop-off.gif");
+    EXPECT_TRUE(restarted >= 0 && restarted <= 5) << "after space, frame " << restarted;
+}
+
+// Keys typed from the home eye, and the last report line each group of keys
+// should give. "a" is no command and only reports; space changes the mode,
+// not the eye. 8.1f + 0.1 rounds up to just above 8.2, and as each step is
+// rounded to single precision, 81 steps down from 8.1 miss 0.
+struct step {
+    std::string keys;
+    std::string last;
+};
+const char *const home = "1.690000, 2.900000, 8.100000";
+const char *const front = "0.000000, 0.000000, 5.000000";
+const step key_script[] = {
+    {"X", "1.790000, 2.900000, 8.100000"},
+    {"a", "1.790000, 2.900000, 8.100000"},
+    {"r", home},
+    {"x", "1.590000, 2.900000, 8.100000"},
+    {"R", home},
+    {"Y", "1.690000, 3.000000, 8.100000"},
+    {"ry", "1.690000, 2.800000, 8.100000"},
+    {"rZ", "1.690000, 2.900000, 8.200001"},
+    {"rz", "1.690000, 2.900000, 8.000000"},
+    {"o", front},
+    {"XyZ", "0.100000, -0.100000, 5.100000"},
+    {" ", "0.100000, -0.100000, 5.100000"},
+    {"O", front},
+    {"r" + std::string(81, 'z'), "1.690000, 2.900000, 0.000005"},
+    {std::string(19, 'z'), "1.690000, 2.900000, -1.899995"},
+};
+
+// Each key's report line reaches the pipe as it is printed, and none is lost
+// however the program ends: Esc (status 0) after a storm of 20,000 keys as
+// fast as the X server takes them, a signal, or the window manager's close.
+TEST(Program, ReportsEveryKeyAndLosesNoLineHoweverItEnds)
+{
+    ASSERT_NE(xdo, nullptr) << "no X display: run the tests through scripts/test";
+    for (std::string ending : {"Esc", "SIGTERM", "SIGINT", "window manager"}) {
+        std::vector<step> steps(std::begin(key_script), std::end(key_script));
+        // The storm's keys jump between two eye points (and some change
+        // nothing), so each line tells which key it answers.
+        std::mt19937 rng(2026);
+        for (int i = 0; ending == "Esc" && i < 20000; i++) {
+            char key = "oOrRa 1+"[rng() % 8];
+            std::string last = key == 'o' || key == 'O' ? front : steps.back().last;
+            steps.push_back({std::string(1, key), key == 'r' || key == 'R' ? home : last});
+        }
+        std::string typed;
+        for (const step &s : steps) typed += s.keys;
+
+        program_run run(quenlade);
+        Window window = find_window();
+        ASSERT_NE(window, 0u) << "no window titled \"Quenlade #2\"";
+        xdo_enter_text_window(xdo, CURRENTWINDOW, typed.c_str(), 0);
+        EXPECT_TRUE(run.lines_arrive(static_cast<long>(typed.size())))
+            << ending << ": " << run.lines;
+        if (ending == "Esc") {
+            xdo_send_keysequence_window(xdo, CURRENTWINDOW, "Escape", 0);
+        } else if (ending == "window manager") {
+            XEvent close{};
+            close.xclient.type = ClientMessage;
+            close.xclient.window = window;
+            close.xclient.message_type = XInternAtom(xdo->xdpy, "WM_PROTOCOLS", False);
+            close.xclient.format = 32;
+            close.xclient.data.l[0] = XInternAtom(xdo->xdpy, "WM_DELETE_WINDOW", False);
+            XSendEvent(xdo->xdpy, window, False, NoEventMask, &close);
+            XFlush(xdo->xdpy);
+        } else {
+            kill(run.pid, ending == "SIGTERM" ? SIGTERM : SIGINT);
+        }
+        int status = run.finish();
+        EXPECT_TRUE(ending != "Esc" || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+        std::istringstream lines(run.out);
+        std::string line;
+        for (size_t i = 0; i < steps.size(); i++) {
+            for (size_t k = 0; k < steps[i].keys.size(); k++) std::getline(lines, line);
+            if (line != "Camera: " + steps[i].last) {
+                ADD_FAILURE() << ending << ", keys \"" << steps[i].keys << "\" (step " << i
+                              << "): expected " << steps[i].last << ", got " << line;
+                break;
+            }
+        }
+        EXPECT_FALSE(std::getline(lines, line)) << ending << ": a line too many: " << line;
+    }
+}
+
+// Without a usable display, or with an option GLUT rejects, GLUT says so
+// itself and the program ends with a failure status.
+TEST(Program, GlutReportsWhatItCannotDo)
+{
+    for (std::string args : {"env -u DISPLAY " QUENLADE_BINARY, QUENLADE_BINARY " -display :4095",
+                             QUENLADE_BINARY " -display", QUENLADE_BINARY " -geometry"}) {
+        program_run run(args);
+        int status = run.finish();
+        std::ifstream err("stderr.txt");
+        std::string message(std::istreambuf_iterator<char>(err), {});
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << args << ": " << status;
+        EXPECT_NE(message.find("freeglut"), std::string::npos) << args << ": " << message;
+        EXPECT_EQ(run.out, "") << args;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// testkit.h - what the suites share: an independent camera model that says
+// where a world point lands in the window, from the textbook formulas; colour
+// tests for the lit cubes; and comparing and reading pictures.
+#pragma once
+
+#include <gif_lib.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/image_files.h"
+
+namespace testkit {
+
+struct vec3 {
+    double x, y, z;
+};
+const vec3 home_eye = {1.69, 2.9, 8.1}, front_eye = {0, 0, 5};
+
+// Window pixels, from the lower left.
+struct pixel_pos {
+    double x, y;
+};
+
+struct rgb {
+    int r, g, b;
+};
+
+constexpr double pi = 3.14159265358979323846;
+
+// The point p turned by deg degrees about the z axis.
+inline vec3 turn_z(const vec3 &p, double deg)
+{
+    double c = std::cos(deg * pi / 180), s = std::sin(deg * pi / 180);
+    return {p.x * c - p.y * s, p.x * s + p.y * c, p.z};
+}
+
+inline double dot(const vec3 &a, const vec3 &b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+// Where p lands seen from eye looking at the origin with y up, through a 45
+// degree perspective of aspect 1, in a width x height viewport.
+inline pixel_pos project(const vec3 &p, const vec3 &eye, int width = 500, int height = 500)
+{
+    // The camera's axes: forward to the origin, side = forward x up, and the
+    // true up = side x forward.
+    double n = std::sqrt(dot(eye, eye)), m = std::hypot(eye.x, eye.z);
+    vec3 forward = {-eye.x / n, -eye.y / n, -eye.z / n}, side = {eye.z / m, 0, -eye.x / m};
+    vec3 up = {side.y * forward.z - side.z * forward.y, side.z * forward.x - side.x * forward.z,
+               side.x * forward.y - side.y * forward.x};
+    vec3 d = {p.x - eye.x, p.y - eye.y, p.z - eye.z};
+    double f = 1 / std::tan(22.5 * pi / 180) / dot(d, forward);
+    return {(f * dot(d, side) + 1) * width / 2, (f * dot(d, up) + 1) * height / 2};
+}
+
+// The pixel of pic at a window position; (-1, -1, -1) outside.
+inline rgb at(const image &pic, pixel_pos where)
+{
+    int x = static_cast<int>(where.x), y = pic.height - 1 - static_cast<int>(where.y);
+    if (where.x < 0 || where.y < 0 || x >= pic.width || y < 0)
+        return {-1, -1, -1};
+    const unsigned char *p = &pic.rgb[(static_cast<size_t>(y) * pic.width + x) * 3];
+    return {p[0], p[1], p[2]};
+}
+
+// Lit colours come from the materials alone. Grey keeps r = g = b. Blue
+// (0, 0.5, 1) keeps g at half of b until b saturates: the light adds at most
+// 0.2 ambient and 1 diffuse, so g never passes 0.6 of full.
+inline bool looks_grey(rgb c)
+{
+    return c.r > 30 && std::abs(c.r - c.g) < 4 && std::abs(c.g - c.b) < 4;
+}
+
+inline bool looks_blue(rgb c)
+{
+    return c.b > 30 && c.r < 4 && 2 * c.g >= c.b - 6 && c.g <= 0.6 * 255 + 4;
+}
+
+// How many pixels differ by more than a little in any channel.
+inline int count_differences(const image &a, const image &b)
+{
+    if (a.width != b.width || a.height != b.height)
+        return a.width * a.height + 1;
+    int count = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
+        count += std::abs(a.rgb[i] - b.rgb[i]) > 8 || std::abs(a.rgb[i + 1] - b.rgb[i + 1]) > 8 ||
+                 std::abs(a.rgb[i + 2] - b.rgb[i + 2]) > 8;
+    }
+    return count;
+}
+
+// The frames of a GIF file, and how long each is shown (hundredths of a
+// second); none when the file cannot be read.
+inline std::vector<image> read_gif(const std::string &path, std::vector<int> *delays_cs = nullptr)
+{
+    std::vector<image> frames;
+    int error = 0;
+    GifFileType *gif = DGifOpenFileName(path.c_str(), &error);
+    int count = gif && DGifSlurp(gif) == GIF_OK ? gif->ImageCount : 0;
+    for (int i = 0; i < count; i++) {
+        const SavedImage &saved = gif->SavedImages[i];
+        const ColorMapObject *map =
+            saved.ImageDesc.ColorMap ? saved.ImageDesc.ColorMap : gif->SColorMap;
+        image pic{saved.ImageDesc.Width, saved.ImageDesc.Height, {}};
+        for (int p = 0; p < pic.width * pic.height; p++) {
+            GifColorType c = map->Colors[saved.RasterBits[p]];
+            pic.rgb.insert(pic.rgb.end(), {c.Red, c.Green, c.Blue});
+        }
+        frames.push_back(pic);
+        GraphicsControlBlock timing{};
+        if (delays_cs && DGifSavedExtensionToGCB(gif, i, &timing) == GIF_OK)
+            delays_cs->push_back(timing.DelayTime);
+    }
+    DGifCloseFile(gif, &error);
+    return frames;
+}
+
+}  // namespace testkit

@@ -1,0 +1,73 @@
+// frame_grab.cpp - reading back each frame as on_display shows it.
+#include "tools/frame_grab.h"
+
+#include <GL/freeglut.h>  // glutMainLoopEvent: run GLUT one step at a time
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "app/callbacks.h"
+#include "render/gl.h"
+#include "render/scene_frame.h"
+
+static image last_shown;
+static int shown_count = 0;
+static bool window_shown = false;
+
+// The names are the ones ld's --wrap gives.
+extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    image &pic = last_shown;
+    pic.width = viewport[2];
+    pic.height = viewport[3];
+    size_t row = static_cast<size_t>(pic.width) * 3;
+    pic.rgb.resize(row * pic.height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, pic.width, pic.height, GL_RGB, GL_UNSIGNED_BYTE, pic.rgb.data());
+    // GL reads the bottom row first; pictures keep the top row first.
+    for (int y = 0; y < pic.height / 2; y++) {
+        std::swap_ranges(&pic.rgb[y * row], &pic.rgb[(y + 1) * row],
+                         &pic.rgb[(pic.height - 1 - y) * row]);
+    }
+    shown_count++;
+    __real_glutSwapBuffers();
+}
+
+static void reshape_and_note(int width, int height)
+{
+    on_reshape(width, height);
+    window_shown = true;
+}
+
+bool open_scene_window(int *argc, char **argv, const char *title, int width, int height)
+{
+    glutInit(argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+    glutInitWindowSize(width, height);
+    glutInitWindowPosition(100, 100);
+    glutCreateWindow(title);
+    init_scene();
+    glutDisplayFunc(on_display);
+    glutReshapeFunc(reshape_and_note);
+    for (int i = 0; i < 5000 && !window_shown; i++) {
+        glutMainLoopEvent();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return window_shown;
+}
+
+image draw_frame()
+{
+    on_display();
+    return last_shown;
+}
+
+int frames_shown()
+{
+    return shown_count;
+}

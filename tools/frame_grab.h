@@ -1,0 +1,22 @@
+// frame_grab.h - the demo drawn into a real GLUT window and read back as
+// pictures, for quenlade-capture and the tests.
+//
+// Whatever links this is linked with ld's --wrap=glutSwapBuffers: each frame
+// is read from the back buffer just before GLUT shows it, while its content
+// is still defined. The window may be larger than the screen.
+#pragma once
+
+#include "tools/image_files.h"
+
+// Opens a window as the program does (double-buffered RGB with depth, at
+// (100, 100)), runs init_scene, registers on_display and on_reshape, and
+// waits until the window is shown. GLUT takes its own options out of argv.
+// False if it was never shown.
+bool open_scene_window(int *argc, char **argv, const char *title, int width, int height);
+
+// Draws one frame with on_display and returns it.
+image draw_frame();
+
+// How many frames have been shown since the window opened, by draw_frame or
+// by GLUT's loop.
+int frames_shown();
