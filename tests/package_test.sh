@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks what a user installs: `cmake --install` and the .deb from cpack hold
-# both programs under bin/, the .deb depends on GLUT, GLU and GL, and the
-# packaged capture tool runs.
-# Usage: tests/package_test.sh BUILD_DIR
+# both programs, their manual pages, the licence, and the README with every
+# picture it links; the .deb passes lintian, depends on GLUT, GLU and GL, and
+# its capture tool runs.  Usage: tests/package_test.sh BUILD_DIR
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 BUILD_DIR" >&2; exit 2; }
 build=$1
@@ -11,25 +11,25 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-for program in quenlade quenlade-capture; do
-    [ -x "$work/prefix/bin/$program" ] || fail "cmake --install put no bin/$program"
+doc=$work/prefix/share/doc/quenlade
+for file in bin/quenlade bin/quenlade-capture share/man/man1/quenlade.1.gz \
+    share/man/man1/quenlade-capture.1.gz share/doc/quenlade/copyright; do
+    [ -s "$work/prefix/$file" ] || fail "cmake --install put no $file"
+done
+for link in $(grep -o '](docs/[^)]*)' "$doc/README.md" | tr -d '()]'); do
+    [ -s "$doc/$link" ] || fail "the installed README links $link, which is not installed"
 done
 
 (cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
 deb=$(find "$work/deb" -maxdepth 1 -name 'quenlade_*.deb')
 [ -n "$deb" ] || fail "cpack made no .deb"
-
-files=$(dpkg-deb -c "$deb")
-for program in quenlade quenlade-capture; do
-    grep -Eq "^-rwxr-xr-x .* \./usr/bin/$program$" <<<"$files" || fail "no executable /usr/bin/$program in the .deb"
-done
+lintian --fail-on error,warning "$deb" || fail "lintian finds errors or warnings in the .deb"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in 'libglut' 'libglu1' 'libopengl0|libgl1'; do
     grep -Eq "(^|, )($library)" <<<"$depends" || fail "the .deb does not depend on $library: $depends"
 done
-
 dpkg-deb -x "$deb" "$work/root"
 "$work/root/usr/bin/quenlade-capture" --help | grep -q -- '--turn' ||
     fail "the packaged quenlade-capture does not run"
-echo "package: $(basename "$deb") holds both programs; Depends: $depends"
+echo "package: $(basename "$deb") passes lintian; Depends: $depends"

@@ -4,16 +4,13 @@
 // It opens a window like the program's and draws with the program's own
 // init_scene, on_reshape, on_timer and on_display, for a state taken from the
 // command line. With no display it runs itself again under xvfb-run.
-#include <CLI/CLI.hpp>
-// After CLI11: Xlib's macros (Success, None) clash with its names.
-#include <X11/Xlib.h>
 #include <unistd.h>
+#include <CLI/CLI.hpp>
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -34,13 +31,6 @@ static bool ends_with(const std::string &s, const std::string &suffix)
 {
     return s.size() > suffix.size() &&
            s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// The connection stays open until the program ends: an X server that loses
-// its last client resets, and would refuse GLUT's connection meanwhile.
-static bool display_opens()
-{
-    return XOpenDisplay(nullptr) != nullptr;
 }
 
 // Runs this program again, with the same arguments, on a virtual display of
@@ -74,6 +64,7 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         "of one full turn. Uses $DISPLAY when it can be opened, otherwise a virtual\n"
         "display started with xvfb-run.",
         program};
+    app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
     std::string mode = "on";
     float angle = 0.0f;
     std::vector<float> eye = {home_eye.x, home_eye.y, home_eye.z};
@@ -89,24 +80,31 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     app.add_option("--mode", mode,
                    "push/pop mode: on brackets each cube with a matrix push and\n"
                    "pop, off composes the second cube onto the first")
-        ->check(CLI::IsMember({"on", "off"}))
+        ->check(CLI::IsMember({"on", "off"}).description(""))
+        ->type_name("on|off")
         ->capture_default_str();
     app.add_option("--angle", angle, "angle of both cubes, degrees")
-        ->check(finite & CLI::Range(0.0f, 360.0f))
+        ->check((finite & CLI::Range(0.0f, 360.0f)).description(""))
+        ->type_name("DEG")
         ->capture_default_str();
-    app.add_option("--eye", eye, "eye point X,Y,Z (default: the home view, 1.69,2.9,8.1)")
+    app.add_option("--eye", eye, "the eye point, as X,Y,Z (default: the home view, 1.69,2.9,8.1)")
         ->delimiter(',')
         ->expected(3)
-        ->check(finite & CLI::Range(-1000.0f, 1000.0f));
-    app.add_option("--size", size, "window size WxH in pixels, each 1 to 4096 (default 500x500)")
+        ->check((finite & CLI::Range(-1000.0f, 1000.0f)).description(""))
+        ->type_name("NUM");
+    app.add_option(
+           "--size", size,
+           "the window's width and height in pixels, as WxH, each 1 to 4096\n(default 500x500)")
         ->delimiter('x')
         ->expected(2)
-        ->check(CLI::Range(1, 4096));
+        ->check(CLI::Range(1, 4096).description(""))
+        ->type_name("NUM");
     app.add_flag("--turn", turn,
                  "one full turn, 0 to 360 degrees in steps of 5: 73 frames of 100 ms, as the\n"
                  "program animates it; OUTPUT must end in .gif");
     app.add_option("OUTPUT", output, "the .png or .gif file to write")
         ->required()
+        ->type_name("")
         ->check(CLI::Validator(
             [&turn](const std::string &name) -> std::string {
                 if (turn && !ends_with(name, ".gif"))
@@ -118,9 +116,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
             ""));
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp &) {
-        std::cout << app.help();
-        return 0;
+    } catch (const CLI::Success &e) {  // --help or --version
+        return app.exit(e);
     } catch (const CLI::ParseError &e) {
         return fail(std::string(e.what()) + " (see --help)", 2);
     }

@@ -2,6 +2,7 @@
 #include "tools/frame_grab.h"
 
 #include <GL/freeglut.h>  // glutMainLoopEvent: run GLUT one step at a time
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -42,6 +43,11 @@ static void reshape_and_note(int width, int height)
 {
     on_reshape(width, height);
     window_shown = true;
+}
+
+bool display_opens()
+{
+    return XOpenDisplay(nullptr) != nullptr;
 }
 
 bool open_scene_window(int *argc, char **argv, const char *title, int width, int height)

@@ -8,6 +8,11 @@
 
 #include "tools/image_files.h"
 
+// Whether the display of $DISPLAY can be opened. The connection stays open
+// until the program ends: an X server that loses its last client resets, and
+// would refuse GLUT's connection meanwhile.
+bool display_opens();
+
 // Opens a window as the program does (double-buffered RGB with depth, at
 // (100, 100)), runs init_scene, registers on_display and on_reshape, and
 // waits until the window is shown. GLUT takes its own options out of argv.
