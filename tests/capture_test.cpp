@@ -25,7 +25,8 @@ std::pair<int, std::string> capture(const std::string &args, const char *env = "
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-// Each mistake gets one line that says what is wrong, and status 2.
+// Each mistake gets one line that says what is wrong, and status 2; a failed
+// write gets one line and status 1.
 TEST(Capture, RefusesBadArgumentsWithOneLine)
 {
     for (const char *args :
@@ -39,6 +40,15 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
             << args << ": " << out;
     }
     EXPECT_NE(capture("--help").second.find("--turn"), std::string::npos);
+
+    // A file that cannot be written whole (over a 2 KiB limit here) is not
+    // left behind half-written.
+    for (std::string args : {"big.png", "--turn big.gif"}) {
+        auto [status, out] = capture(args, "ulimit -f 2; trap '' XFSZ;");
+        std::string name = args.substr(args.rfind(' ') + 1);
+        EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << name << ": " << out;
+        EXPECT_FALSE(std::ifstream(name).good()) << name << " was left behind";
+    }
 }
 
 // The state on the command line is the state drawn, in a window of the size
