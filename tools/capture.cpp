@@ -18,6 +18,7 @@
 #include "app/scene_state.h"
 #include "tools/frame_grab.h"
 #include "tools/image_files.h"
+#include "tools/steps.h"
 
 static const char *const program = "quenlade-capture";
 
@@ -69,7 +70,7 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     float angle = 0.0f;
     std::vector<float> eye = {home_eye.x, home_eye.y, home_eye.z};
     std::vector<int> size = {500, 500};
-    bool turn = false;
+    bool turn = false, steps = false;
     std::string output;
 
     const CLI::Validator finite(
@@ -99,9 +100,16 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         ->expected(2)
         ->check(CLI::Range(1, 4096).description(""))
         ->type_name("NUM");
-    app.add_flag("--turn", turn,
-                 "one full turn, 0 to 360 degrees in steps of 5: 73 frames of 100 ms, as the\n"
-                 "program animates it; OUTPUT must end in .gif");
+    CLI::Option *turn_flag =
+        app.add_flag("--turn", turn,
+                     "one full turn, 0 to 360 degrees in steps of 5: 73 frames of 100 ms, as the\n"
+                     "program animates it; OUTPUT must end in .gif");
+    app.add_flag("--steps", steps,
+                 "the frame step by step: a picture after each modelview call that the frame\n"
+                 "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
+                 "shows one step a second, a .png all of them on one sheet. The calls are\n"
+                 "listed on standard output")
+        ->excludes(turn_flag);
     app.add_option("OUTPUT", output, "the .png or .gif file to write")
         ->required()
         ->type_name("")
@@ -135,7 +143,18 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     scene_state.cam_z = eye[2];
 
     std::string error;
-    if (!ends_with(output, ".gif")) {
+    if (steps) {
+        std::vector<frame_step> pictures = draw_steps();
+        for (size_t i = 0; i < pictures.size(); i++)
+            printf("%zu. %s\n", i + 1, pictures[i].call.c_str());
+        gif_stream gif;
+        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1], 100)
+                                          : write_png(output, contact_sheet(pictures));
+        for (size_t i = 0; gif.file && i < pictures.size() && error.empty(); i++)
+            error = gif_add_frame(gif, pictures[i].picture);
+        if (error.empty())
+            error = gif_end(gif);
+    } else if (!ends_with(output, ".gif")) {
         error = write_png(output, draw_frame());
     } else {
         // Each frame is written as it is drawn. The program's own tick

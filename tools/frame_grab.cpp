@@ -16,15 +16,11 @@ static image last_shown;
 static int shown_count = 0;
 static bool window_shown = false;
 
-// The names are the ones ld's --wrap gives.
-extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
-extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
+image read_back_buffer()
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    image &pic = last_shown;
-    pic.width = viewport[2];
-    pic.height = viewport[3];
+    image pic{viewport[2], viewport[3], {}};
     size_t row = static_cast<size_t>(pic.width) * 3;
     pic.rgb.resize(row * pic.height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -35,6 +31,14 @@ extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifie
         std::swap_ranges(&pic.rgb[y * row], &pic.rgb[(y + 1) * row],
                          &pic.rgb[(pic.height - 1 - y) * row]);
     }
+    return pic;
+}
+
+// The names are the ones ld's --wrap gives.
+extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
+{
+    last_shown = read_back_buffer();
     shown_count++;
     __real_glutSwapBuffers();
 }

@@ -19,6 +19,9 @@ bool display_opens();
 // False if it was never shown.
 bool open_scene_window(int *argc, char **argv, const char *title, int width, int height);
 
+// What has been drawn so far into the back buffer of the current viewport.
+image read_back_buffer();
+
 // Draws one frame with on_display and returns it.
 image draw_frame();
 
