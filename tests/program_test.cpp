@@ -48,12 +48,16 @@ struct program_run {
     explicit program_run(const std::string &command)
         : pipe(popen(("echo $$; exec " + command + " 2>stderr.txt").c_str(), "r"))
     {
-        if (fscanf(pipe, "%d", &pid) == 1 && fgetc(pipe) == '\n')
+        char first_line[32];
+        if (fgets(first_line, sizeof first_line, pipe) &&
+            (pid = static_cast<pid_t>(strtol(first_line, nullptr, 10))) > 0)
             reader = std::thread([this] {
                 for (int c; (c = fgetc(pipe)) != EOF; lines += c == '\n') out += char(c);
                 ended = true;
             });
     }
+    program_run(const program_run &) = delete;
+    program_run &operator=(const program_run &) = delete;
     int finish()  // waits up to 5 s for the end, then kills; returns the wait status
     {
         for (int i = 0; i < 500 && !ended; i++) usleep(10000);
