@@ -45,7 +45,9 @@ struct program_run {
     std::atomic<bool> ended{false};
     std::thread reader;
 
+    // Its thread and atomics forbid copies, which cppcheck does not see.
     explicit program_run(const std::string &command)
+        // cppcheck-suppress [noCopyConstructor, noOperatorEq]
         : pipe(popen(("echo $$; exec " + command + " 2>stderr.txt").c_str(), "r"))
     {
         char first_line[32];
@@ -56,8 +58,6 @@ struct program_run {
                 ended = true;
             });
     }
-    program_run(const program_run &) = delete;
-    program_run &operator=(const program_run &) = delete;
     int finish()  // waits up to 5 s for the end, then kills; returns the wait status
     {
         for (int i = 0; i < 500 && !ended; i++) usleep(10000);
@@ -257,9 +257,9 @@ TEST(Program, GlutReportsWhatItCannotDo)
         int status = run.finish();
         std::ifstream err("stderr.txt");
         std::string message(std::istreambuf_iterator<char>(err), {});
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << args << ": " << status;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) && run.out.empty())
+            << args << ": " << status;
         EXPECT_NE(message.find("freeglut"), std::string::npos) << args << ": " << message;
-        EXPECT_EQ(run.out, "") << args;
     }
 }
 

@@ -1,0 +1,213 @@
+// gl_web.cpp - the pieces of OpenGL, GLU and GLUT that Quenlade needs and
+// emscripten's emulation lacks or takes otherwise; each says why it is here.
+#define QUENLADE_WEB_LAYER
+#include "web/gl_web.h"
+
+#include <emscripten.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "rowmans.h"  // the Roman Simplex stroke font's file, made into a string at build time
+
+// Current normal and colour, which GL keeps between glBegin/glEnd pairs
+// (the mode label is lit with the normal the second cube left) and the
+// emulation does not.
+static GLfloat normal[3] = {0, 0, 1};
+static GLfloat colour[4] = {1, 1, 1, 1};
+static GLenum open_mode = 0;
+static bool is_open = false;
+
+void web_begin(GLenum mode)
+{
+    glBegin(mode);
+    open_mode = mode;
+    is_open = true;
+}
+
+void web_end()
+{
+    glEnd();
+    is_open = false;
+}
+
+void web_normal3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    normal[0] = x, normal[1] = y, normal[2] = z;
+}
+
+void web_color4fv(const GLfloat *rgba)
+{
+    for (int i = 0; i < 4; i++) colour[i] = rgba[i];
+}
+
+void web_vertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    glColor4f(colour[0], colour[1], colour[2], colour[3]);
+    glNormal3f(normal[0], normal[1], normal[2]);
+    glVertex3f(x, y, z);
+}
+
+void web_materialfv(GLenum face, GLenum pname, const GLfloat *params)
+{
+    if (is_open)
+        glEnd();
+    if (pname == GL_AMBIENT_AND_DIFFUSE) {
+        glMaterialfv(face, GL_AMBIENT, params);
+        glMaterialfv(face, GL_DIFFUSE, params);
+    } else {
+        glMaterialfv(face, pname, params);
+    }
+    if (is_open)
+        glBegin(open_mode);
+}
+
+void web_swap_buffers()
+{
+    EM_ASM({
+        if (Module.onFrame)
+            Module.onFrame();
+    });
+}
+
+// The line width is the only attribute the program saves; WebGL draws lines
+// one pixel wide whatever it is set to.
+static std::vector<GLfloat> saved_line_widths;
+
+extern "C" void glPushAttrib(GLbitfield /*mask*/)
+{
+    GLfloat width = 1;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    saved_line_widths.push_back(width);
+}
+
+extern "C" void glPopAttrib()
+{
+    if (!saved_line_widths.empty()) {
+        glLineWidth(saved_line_widths.back());
+        saved_line_widths.pop_back();
+    }
+}
+
+// Emscripten's own gluLookAt leaves the matrix unchanged; this is the
+// textbook one, which takes precedence at link time.
+extern "C" void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble centre_x,
+                          GLdouble centre_y, GLdouble centre_z, GLdouble up_x, GLdouble up_y,
+                          GLdouble up_z)
+{
+    double f[3] = {centre_x - eye_x, centre_y - eye_y, centre_z - eye_z};
+    double fn = std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
+    for (double &v : f) v /= fn;
+    double s[3] = {f[1] * up_z - f[2] * up_y, f[2] * up_x - f[0] * up_z, f[0] * up_y - f[1] * up_x};
+    double sn = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
+    for (double &v : s) v /= sn;
+    double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]};
+    // The camera's axes as rows, column by column as GL stores matrices.
+    const GLfloat m[4][4] = {{GLfloat(s[0]), GLfloat(u[0]), GLfloat(-f[0]), 0},
+                             {GLfloat(s[1]), GLfloat(u[1]), GLfloat(-f[1]), 0},
+                             {GLfloat(s[2]), GLfloat(u[2]), GLfloat(-f[2]), 0},
+                             {0, 0, 0, 1}};
+    glMultMatrixf(&m[0][0]);
+    glTranslatef(GLfloat(-eye_x), GLfloat(-eye_y), GLfloat(-eye_z));
+}
+
+// A solid cube centred on the origin, each face with its outward normal, as
+// GLUT draws it; the +z face comes last, so its normal is the one left.
+extern "C" void glutSolidCube(GLdouble size)
+{
+    const GLfloat h = GLfloat(size / 2);
+    const GLfloat faces[6][3] = {{-1, 0, 0}, {1, 0, 0},  {0, -1, 0},
+                                 {0, 1, 0},  {0, 0, -1}, {0, 0, 1}};
+    for (const auto &n : faces) {
+        // Two axes across the face, so the corners go round it.
+        GLfloat a[3] = {n[1] != 0 || n[2] != 0 ? 1.0f : 0.0f, n[0] != 0 ? 1.0f : 0.0f, 0};
+        GLfloat b[3] = {n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2],
+                        n[0] * a[1] - n[1] * a[0]};
+        web_normal3f(n[0], n[1], n[2]);
+        web_begin(GL_QUADS);
+        for (int corner = 0; corner < 4; corner++) {
+            GLfloat sa = corner == 0 || corner == 3 ? -h : h, sb = corner < 2 ? -h : h;
+            web_vertex3f(n[0] * h + a[0] * sa + b[0] * sb, n[1] * h + a[1] * sa + b[1] * sb,
+                         n[2] * h + a[2] * sa + b[2] * sb);
+        }
+        web_end();
+    }
+}
+
+// GLUT's stroke Roman font is the Hershey Roman Simplex design: each glyph of
+// the font file is its left and right bounds, then its strokes as points, a
+// pen-up between strokes. GLUT's font is 119.05 units high, from the baseline
+// to the top of its tallest glyphs: 25 units of the Hershey design, whose
+// capitals (21 units) then stand 100 tall, as GLUT's do. The baseline is at
+// 9 there and at 0 in GLUT's units, whose y goes up. The advances come from
+// the glyphs' bounds, a little wider than GLUT's own spacing.
+namespace {
+
+struct glyph {
+    float advance = 0;
+    std::vector<std::vector<float>> strokes;  // x, y, x, y, ...
+};
+
+const std::vector<glyph> &roman()
+{
+    static std::vector<glyph> glyphs;
+    if (!glyphs.empty())
+        return glyphs;
+    const float scale = 119.05f / 25;
+    std::string text = rowmans_jhf;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (line.size() < 10)
+            continue;
+        glyph g;
+        int left = line[8] - 'R', right = line[9] - 'R';
+        g.advance = static_cast<float>(right - left) * scale;
+        g.strokes.emplace_back();
+        for (size_t i = 10; i + 1 < line.size(); i += 2) {
+            if (line[i] == ' ' && line[i + 1] == 'R') {
+                g.strokes.emplace_back();
+                continue;
+            }
+            g.strokes.back().push_back(static_cast<float>(line[i] - 'R' - left) * scale);
+            g.strokes.back().push_back(static_cast<float>(9 - (line[i + 1] - 'R')) * scale);
+        }
+        glyphs.push_back(g);
+    }
+    return glyphs;
+}
+
+// The glyph of a character; the file holds those from space to '~'.
+const glyph *glyph_of(int character)
+{
+    const std::vector<glyph> &glyphs = roman();
+    size_t index = static_cast<size_t>(character - ' ');
+    return character >= ' ' && index < glyphs.size() ? &glyphs[index] : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+void *glutStrokeRoman = nullptr;  // only its address names the font
+}
+
+extern "C" void glutStrokeCharacter(void * /*font*/, int character)
+{
+    const glyph *g = glyph_of(character);
+    if (!g)
+        return;
+    for (const std::vector<float> &stroke : g->strokes) {
+        web_begin(GL_LINE_STRIP);
+        for (size_t i = 0; i + 1 < stroke.size(); i += 2) web_vertex3f(stroke[i], stroke[i + 1], 0);
+        web_end();
+    }
+    glTranslatef(g->advance, 0, 0);
+}
+
+extern "C" int glutStrokeWidth(void * /*font*/, int character)
+{
+    const glyph *g = glyph_of(character);
+    return g ? static_cast<int>(g->advance) : 0;
+}
