@@ -62,8 +62,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     CLI::App app{
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
-        "of one full turn. Uses $DISPLAY when it can be opened, otherwise a virtual\n"
-        "display started with xvfb-run.",
+        "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
+        "it can be opened, otherwise a virtual display started with xvfb-run.",
         program};
     app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
     std::string mode = "on";
