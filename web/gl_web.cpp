@@ -71,6 +71,15 @@ void web_swap_buffers()
     });
 }
 
+// A page cannot end its process, and emscripten's exit() leaves the program
+// running while a timer is pending. The link wraps exit (-Wl,--wrap=exit), so
+// Esc's exit(0) ends the program for good, and the page hears of it
+// (Module.onExit).
+extern "C" [[noreturn]] void __wrap_exit(int status)  // NOLINT(bugprone-reserved-identifier)
+{
+    emscripten_force_exit(status);
+}
+
 // The line width is the only attribute the program saves; WebGL draws lines
 // one pixel wide whatever it is set to.
 static std::vector<GLfloat> saved_line_widths;

@@ -28,11 +28,6 @@ void web_materialfv(GLenum face, GLenum pname, const GLfloat *params);
 // The browser shows each frame by itself; this tells the page one is drawn.
 void web_swap_buffers();
 
-// A page cannot end its process, and emscripten's exit() leaves the program
-// running while a timer is pending: Esc ends it for good, and the page hears
-// of it (Module.onExit).
-#include <emscripten.h>
-
 #ifndef QUENLADE_WEB_LAYER  // gl_web.cpp calls the emulation's own
 #define glBegin web_begin
 #define glEnd web_end
@@ -41,5 +36,4 @@ void web_swap_buffers();
 #define glVertex3f web_vertex3f
 #define glMaterialfv web_materialfv
 #define glutSwapBuffers web_swap_buffers
-#define exit(status) emscripten_force_exit(status)
 #endif
