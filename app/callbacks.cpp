@@ -78,7 +78,7 @@ static float step_by(float value, double step)
 void on_keyboard(unsigned char key, int /*mouse_x*/, int /*mouse_y*/)
 {
     switch (key) {
-    case key_escape: exit(0);  // exit flushes the report lines still buffered
+    case key_escape: exit(0);  // a normal end: nothing printed, status 0
     case key_space:
         // A new mode starts its animation from angle 0.
         scene_state.angle_obj2 = 0.0f;

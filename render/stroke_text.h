@@ -9,7 +9,7 @@
 // x-y plane, with font units scaled by `scale`.
 void draw_text_3d(float x, float y, float z, float scale, const char *text);
 
-// Horizontal alignment for draw_text_2d: 0 left, 1 centred, anything else
-// right of (x, y).
+// Horizontal alignment for draw_text_2d: 0 starts the text at (x, y), 1
+// centres it on (x, y), anything else ends it at (x, y).
 void draw_text_2d(const char *text, float x, float y, float angle, float scale_x, float scale_y,
                   int text_align);

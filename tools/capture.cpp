@@ -102,8 +102,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         ->type_name("NUM");
     CLI::Option *turn_flag =
         app.add_flag("--turn", turn,
-                     "one full turn, 0 to 360 degrees in steps of 5: 73 frames of 100 ms, as the\n"
-                     "program animates it; OUTPUT must end in .gif");
+                     "one turn from --angle on: 73 frames 5 degrees and 100 ms apart, past 360\n"
+                     "starting again at 0, as the program animates it; OUTPUT must end in .gif");
     app.add_flag("--steps", steps,
                  "the frame step by step: a picture after each modelview call that the frame\n"
                  "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
