@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -118,5 +119,18 @@ inline std::vector<image> read_gif(const std::string &path, std::vector<int> *de
     DGifCloseFile(gif, &error);
     return frames;
 }
+
+// Why a group of tests skips, in one line that names what it lacks and what
+// to run; ctest prints it after its summary (see tests/CMakeLists.txt). A
+// test program without what it needs exits with `skipped`.
+constexpr int skipped = 77;
+inline std::string skip_note(const std::string &group, const std::string &why)
+{
+    std::string line = group + ": skipped, " + why;
+    if (const char *dir = std::getenv("QUENLADE_SKIPPED"))
+        std::ofstream(std::string(dir) + "/" + group) << line << "\n";
+    return line;
+}
+const char *const no_display = "no X display: run ./scripts/test, or ctest under scripts/xvfb";
 
 }  // namespace testkit
