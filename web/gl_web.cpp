@@ -80,6 +80,24 @@ extern "C" [[noreturn]] void __wrap_exit(int status)  // NOLINT(bugprone-reserve
     emscripten_force_exit(status);
 }
 
+// The page hands the program each key itself (web/page.js): the character
+// that the browser reports, as the desktop's X server does. emscripten's GLUT
+// rebuilds characters from key codes and Shift alone, so the link wraps
+// glutKeyboardFunc (-Wl,--wrap=glutKeyboardFunc) and GLUT never gets the
+// callback.
+static void (*keyboard)(unsigned char, int, int) = nullptr;
+
+extern "C" void __wrap_glutKeyboardFunc(void (*callback)(unsigned char, int, int))  // NOLINT
+{
+    keyboard = callback;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void web_key(int character)
+{
+    if (keyboard)
+        keyboard(static_cast<unsigned char>(character), 0, 0);
+}
+
 // The line width is the only attribute the program saves; WebGL draws lines
 // one pixel wide whatever it is set to.
 static std::vector<GLfloat> saved_line_widths;
