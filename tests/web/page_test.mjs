@@ -1,10 +1,12 @@
 // page_test.mjs - Quenlade's page in headless Chromium, next to the native
-// program: the title, both modes with the cubes, axes and label where
-// the camera model puts them, the picture next to the native one of the same
-// state, keys typed into the page with the native report lines, and Esc.
+// program: both modes with the cubes, axes and label where the camera model
+// puts them, and the picture next to the native one of the same state; the
+// keys a browser reports, with the desktop's report lines; on a phone, opened
+// from a file: no sideways scrolling, and the buttons; Esc.
 import assert from 'node:assert/strict';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
+import { pathToFileURL } from 'node:url';
 
 const root = new URL('../../', import.meta.url).pathname;
 const pageDir = process.env.QUENLADE_WEB_DIR ?? `${root}out/web`;
@@ -22,7 +24,17 @@ if (lacking.length) {
   process.exit(77);
 }
 const [{ PNG }, { launch, serve }] = modules;
-const home = [1.69, 2.9, 8.1], front = [0, 0, 5];
+
+// The eye as the program keeps it, in single precision, and its report line.
+const f = Math.fround, home = [1.69, 2.9, 8.1].map(f), front = [0, 0, 5];
+const reportLine = (eye) => `Camera: ${eye.map((v) => v.toFixed(6)).join(', ')}`;
+function eyeAfter(eye, character) {
+  const key = String.fromCharCode(character), axis = 'xyz'.indexOf(key.toLowerCase());
+  if (key === 'O' || key === 'o') return front;
+  if (key === 'R' || key === 'r') return home;
+  if (axis < 0) return eye;
+  return eye.map((v, i) => (i === axis ? f(v + (key === key.toUpperCase() ? 0.1 : -0.1)) : v));
+}
 
 // The camera model of tests/testkit.h: where a world point lands in the
 // 500x500 window, in pixels from the lower left, seen from eye.
@@ -35,9 +47,10 @@ function project(p, eye) {
   return [(k * dot(d, s) + 1) * 250, (k * dot(d, u) + 1) * 250];
 }
 
-// The pixel of a picture at a window position, as [r, g, b].
+// The pixel of a picture of the canvas, shown at any size, at a position of
+// the 500x500 window, as [r, g, b].
 const at = (png, [x, y]) => {
-  const i = ((png.height - 1 - Math.floor(y)) * png.width + Math.floor(x)) * 4;
+  const k = png.width / 500, i = ((png.height - 1 - Math.floor(y * k)) * png.width + Math.floor(x * k)) * 4;
   return [png.data[i], png.data[i + 1], png.data[i + 2]];
 };
 const grey = ([r, g, b]) => r > 30 && Math.abs(r - g) < 4 && Math.abs(g - b) < 4;
@@ -54,38 +67,41 @@ before(async () => {
 
 after(() => Promise.all([browser?.close(), server?.kill()]));
 
-// Opens the page with a clock the test can hold (the program's ticks stop
-// while it is held), and waits for its first frame.
-async function open() {
+// Opens the page, served or from a file, on a desktop or a phone, with a clock
+// the test can hold (the program's ticks stop while it is held), and waits for
+// its first frame.
+async function open(address = url, viewport = { width: 1000, height: 900 }) {
   const page = await browser.newPage();
-  // Esc ends the program by unwinding it with emscripten's ExitStatus.
-  page.on('pageerror', (error) => /ExitStatus/.test(error) || assert.fail(`the page threw: ${error}`));
+  page.on('pageerror', (error) => assert.fail(`the page threw: ${error}`));
+  await page.setViewport(viewport);
   await page.evaluateOnNewDocument(() => {
     const setTimeoutOfPage = window.setTimeout.bind(window);
     window.setTimeout = (run, ms, ...args) => setTimeoutOfPage(() => window.clockHeld || run(...args), ms);
   });
-  await page.goto(url);
+  await page.goto(address);
   await page.waitForFunction(() => document.body.dataset.firstFrame, { timeout: 10000 });
   return page;
 }
 
-// Types as a user does: capitals with Shift held, as the page's GLUT wants.
-async function type(page, text) {
-  for (const key of text) {
-    const shift = key !== key.toLowerCase();
-    if (shift) await page.keyboard.down('Shift');
-    await page.keyboard.press(key === ' ' ? 'Space' : key);
-    if (shift) await page.keyboard.up('Shift');
-  }
-}
-
-// What the canvas shows after typing a key and the frame that follows.
-async function picture(page, key) {
+// What the canvas shows after an action and the frame that follows it.
+async function picture(page, action) {
   const frames = await page.evaluate(() => Module.frames);
-  await type(page, key);
+  await action();
   await page.waitForFunction((n) => Module.frames > n, {}, frames);
   return PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
 }
+
+const reported = (page) => page.evaluate(() => document.getElementById('report').textContent.split('\n').slice(0, -1));
+
+// Waits for the report to hold the lines expected, and compares.
+async function expectLines(page, expected, what) {
+  await page.waitForFunction((n) => document.getElementById('report').textContent.split('\n').length > n,
+    { timeout: 5000 }, expected.length).catch(() => {});
+  assert.deepEqual(await reported(page), expected, what);
+}
+
+// The label says the mode: "usando push/pop" runs past x = 300, "sem push/pop" ends before.
+const labelEnd = (png) => Math.max(...[...Array(500).keys()].filter((x) => near(png, [x, 15], ([r]) => r > 150)));
 
 test('both modes draw the cubes, axes and label where the model puts them, as the native program does', async (t) => {
   const page = await open();
@@ -93,7 +109,8 @@ test('both modes draw the cubes, axes and label where the model puts them, as th
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
   await page.evaluate(() => { window.clockHeld = true; });
   for (const [mode, blueAt] of [['off', [2.5, 1.5, 0]], ['on', [1.5, 1.5, 0]]]) {
-    const web = await picture(page, ' ');  // both cubes back to angle 0, the clock held there
+    // Both cubes back to angle 0, the clock held there.
+    const web = await picture(page, () => page.keyboard.press('Space'));
     const native = PNG.sync.read(readFileSync(`${root}docs/push-pop-${mode}.png`));
     const probes = [['grey cube', [1, 0, 0], grey], ['blue cube', blueAt, blue],
       ['x axis', [2.5, 0, 0], ([r, g, b]) => r > 100 && g < 30 && b < 30],
@@ -101,9 +118,7 @@ test('both modes draw the cubes, axes and label where the model puts them, as th
       ['label', [-1.96, -1.93, 0], ([r, g, b]) => r > 150 && g > 150 && b > 150, front]];
     for (const [what, p, looks, eye = home] of probes)
       assert.ok(near(web, project(p, eye), looks), `mode ${mode}: no ${what} at ${project(p, eye)}`);
-    // The label says the mode: "usando push/pop" runs past x = 300, "sem push/pop" ends before.
-    const labelEnd = Math.max(...[...Array(500).keys()].filter((x) => near(web, [x, 15], ([r]) => r > 150)));
-    assert.equal(labelEnd > 300, mode === 'on', `mode ${mode}: the label ends at x = ${labelEnd}`);
+    assert.equal(labelEnd(web) > 300, mode === 'on', `mode ${mode}: the label ends at x = ${labelEnd(web)}`);
     let differ = 0, cubes = 0, cubesDiffer = 0;
     for (let i = 0; i < 500 * 500; i++) {
       const a = at(web, [i % 500, i / 500]), b = at(native, [i % 500, i / 500]);
@@ -117,23 +132,63 @@ test('both modes draw the cubes, axes and label where the model puts them, as th
   await page.close();
 });
 
-test('keys give the native report lines, and Esc ends the program', async () => {
+// Key events as a browser sends them (key, code, modifiers: 2 Ctrl, 8 Shift),
+// and the character that the desktop's X server gives the program for the
+// same key, or none; from home, then 81 steps down in z, which miss 0.
+const keyEvents = [
+  ['X', 'KeyX', 0, 88],  // Caps Lock on: X without Shift
+  ['x', 'KeyX', 0, 120], ['Y', 'KeyY', 8, 89], ['y', 'KeyY', 0, 121], ['Z', 'KeyZ', 8, 90],
+  ['z', 'KeyZ', 0, 122], ['o', 'KeyO', 0, 111], ['R', 'KeyR', 8, 82], [' ', 'Space', 0, 32],
+  ['a', 'KeyA', 0, 97], ['é', 'Digit2', 0, 233], ['x', 'KeyX', 2, 24], ['!', 'Digit1', 8, 33],
+  ['€', 'KeyE', 0, null], ['ArrowRight', 'ArrowRight', 0, null], ['Shift', 'ShiftLeft', 8, null],
+  ['F1', 'F1', 0, null], ['Enter', 'Enter', 0, 13], ...Array(81).fill(['z', 'KeyZ', 0, 122]),
+];
+
+test('the page hands the program the character the browser reports, as the desktop does; Esc ends it', async () => {
   const page = await open();
-  await type(page, 'XaYoZ r' + 'z'.repeat(81));
-  const lines = () => page.evaluate(() => document.getElementById('report').textContent.split('\n'));
-  await page.waitForFunction(() => document.getElementById('report').textContent.split('\n').length > 88,
-    { timeout: 5000 }).catch(async () => assert.fail(`report: ${await lines()}`));
-  const expected = ['1.790000, 2.900000, 8.100000', '1.790000, 2.900000, 8.100000',
-    '1.790000, 3.000000, 8.100000', '0.000000, 0.000000, 5.000000', '0.000000, 0.000000, 5.100000',
-    '0.000000, 0.000000, 5.100000', '1.690000, 2.900000, 8.100000'];
-  const seen = await lines();
-  assert.deepEqual(seen.slice(0, 7), expected.map((e) => `Camera: ${e}`));
-  assert.equal(seen[87], 'Camera: 1.690000, 2.900000, 0.000005');  // 81 steps down miss 0
+  const cdp = await page.createCDPSession();
+  const expected = [];
+  let eye = home;
+  for (const [key, code, modifiers, character] of keyEvents) {
+    for (const type of ['keyDown', 'keyUp']) await cdp.send('Input.dispatchKeyEvent', { type, key, code, modifiers });
+    if (character !== null) expected.push(reportLine((eye = eyeAfter(eye, character))));
+  }
+  await expectLines(page, expected, 'the key table');
+  assert.equal(expected.at(-1), 'Camera: 1.690000, 2.900000, 0.000005');
+
+  // Tab twice reaches the X button, and Enter presses it: its line, and none for Enter.
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Enter');
+  expected.push(reportLine(eyeAfter(eye, 88)));
+  await expectLines(page, expected, 'Tab, Tab, then Enter on the X button');
 
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined);
   assert.equal(await page.evaluate(() => document.body.dataset.exitStatus), '0');
-  assert.match(await page.evaluate(() => document.getElementById('ended').textContent), /ended/);
-  assert.equal((await lines()).length, 89, 'Esc prints nothing');
+  assert.match(await page.evaluate(() => document.getElementById('status').textContent), /ended/);
+  assert.equal((await reported(page)).length, expected.length, 'Esc prints nothing');
+  await page.close();
+});
+
+test('on a phone, opened from a file: no sideways scrolling, and each button taps its key', async () => {
+  const page = await open(pathToFileURL(`${pageDir}/index.html`).href,
+    { width: 360, height: 740, isMobile: true, hasTouch: true });
+  assert.deepEqual(await page.evaluate(() => [innerWidth, document.documentElement.scrollWidth]), [360, 360],
+    'laid out at the phone\'s width, without sideways scrolling');
+  const expected = [];
+  let eye = home;
+  for (const button of await page.$$('#keys button')) {
+    const label = await button.evaluate((b) => b.querySelector('b').textContent);
+    if (label === 'Esc') continue;  // the last
+    const character = label === 'Space' ? 32 : label.charCodeAt(0);
+    const shown = await picture(page, () => button.tap());
+    expected.push(reportLine((eye = eyeAfter(eye, character))));
+    if (character === 32)
+      assert.ok(labelEnd(shown) < 300, `after Space, the label ends at x = ${labelEnd(shown)}`);
+  }
+  await expectLines(page, expected, 'the buttons');
+  await page.tap('#keys button[data-key="27"]');
+  await page.waitForFunction(() => document.body.dataset.exitStatus === '0');
   await page.close();
 });

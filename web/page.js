@@ -1,0 +1,93 @@
+// page.js - what the page does around the program: its report lines, its
+// keys, typed or pressed on the buttons, and a line where something is
+// wrong. emcc puts it in front of the program (--pre-js), in index.html.
+(function () {
+  const byId = (id) => document.getElementById(id);
+  const canvas = byId('canvas'), report = byId('report'), status = byId('status');
+  const keptLines = 1000;  // in the report area; the console keeps them all
+  let ended = false;
+
+  Module.canvas = canvas;
+  Module.frames = 0;
+  Module.onFrame = () => {
+    if (Module.frames++ === 0) document.body.dataset.firstFrame = performance.now();
+  };
+
+  // Each line is added on its own, and the area keeps the latest ones, so a
+  // long session costs as much per line as a short one. The area scrolls to
+  // the end once a frame, not once a line.
+  let scrollAsked = false;
+  Module.print = (line) => {
+    console.log(line);
+    report.append(`${line}\n`);
+    if (report.childNodes.length > keptLines) report.firstChild.remove();
+    if (!scrollAsked) {
+      scrollAsked = true;
+      requestAnimationFrame(() => {
+        scrollAsked = false;
+        report.scrollTop = report.scrollHeight;
+      });
+    }
+  };
+  Module.printErr = (line) => console.warn(line);
+
+  Module.onExit = (code) => {
+    ended = true;
+    document.body.dataset.exitStatus = code;
+    status.textContent = `Quenlade has ended (Esc, status ${code}). Reload the page to start it again.`;
+  };
+
+  if (!document.createElement('canvas').getContext('webgl')) {
+    Module.noInitialRun = true;
+    canvas.hidden = true;
+    status.textContent = 'Quenlade draws with WebGL, which this browser lacks or has turned off.';
+  }
+
+  // Hands the program one character through its own keyboard function, as
+  // the desktop's GLUT does. Esc ends it by unwinding with ExitStatus.
+  function press(character) {
+    if (ended || !Module.calledRun) return;
+    try {
+      Module._web_key(character);
+    } catch (e) {
+      if (e.name !== 'ExitStatus') throw e;
+    }
+  }
+
+  // The character a key gives, as the desktop's X server gives it: the one
+  // the browser reports (Caps Lock, Shift and AltGr layouts included) if it
+  // fits one byte, Latin-1; with Ctrl, the control character of X's rules
+  // (Ctrl+X is 24); the named keys that are characters. Null for the keys
+  // that give none: arrows, function keys, Shift alone.
+  const named = { Enter: 13, Escape: 27, Backspace: 8, Delete: 127 };
+  function characterOf(event) {
+    let c = [...event.key].length === 1 ? event.key.codePointAt(0) : named[event.key];
+    if (c === undefined || c > 255) return null;
+    if (event.ctrlKey && !event.getModifierState('AltGraph')) {
+      if ((c >= 64 && c < 127) || c === 32) c &= 31;
+      else if (c === 50) c = 0;                // 2
+      else if (c >= 51 && c <= 55) c -= 24;    // 3 to 7: 27 to 31
+      else if (c === 56) c = 127;              // 8
+      else if (c === 47) c = 31;               // /
+    }
+    return c;
+  }
+
+  // Keys typed anywhere on the page go to the program, as keys typed into
+  // its window do on the desktop; but Tab moves between the canvas and the
+  // buttons, Enter and Space on a button press it, and the browser keeps
+  // its own shortcuts.
+  window.addEventListener('keydown', (event) => {
+    if (event.key === 'Tab' || event.metaKey || event.isComposing) return;
+    if (event.target.tagName === 'BUTTON' && (event.key === 'Enter' || event.key === ' ')) return;
+    const character = characterOf(event);
+    if (character === null) return;
+    if (!event.ctrlKey && !event.altKey) event.preventDefault();  // Space would scroll
+    press(character);
+  });
+
+  for (const button of byId('keys').querySelectorAll('button[data-key]'))
+    button.addEventListener('click', () => press(Number(button.dataset.key)));
+
+  window.addEventListener('load', () => canvas.focus());
+})();
