@@ -18,7 +18,7 @@
 #include "app/scene_state.h"
 #include "tools/frame_grab.h"
 #include "tools/image_files.h"
-#include "tools/steps.h"
+#include "tools/step_pictures.h"
 
 static const char *const program = "quenlade-capture";
 
