@@ -3,8 +3,6 @@
 #define QUENLADE_WEB_LAYER
 #include "web/gl_web.h"
 
-#include <emscripten.h>
-
 #include <cmath>
 #include <string>
 #include <vector>
@@ -61,41 +59,6 @@ void web_materialfv(GLenum face, GLenum pname, const GLfloat *params)
     }
     if (is_open)
         glBegin(open_mode);
-}
-
-void web_swap_buffers()
-{
-    EM_ASM({
-        if (Module.onFrame)
-            Module.onFrame();
-    });
-}
-
-// A page cannot end its process, and emscripten's exit() leaves the program
-// running while a timer is pending. The link wraps exit (-Wl,--wrap=exit), so
-// Esc's exit(0) ends the program for good, and the page hears of it
-// (Module.onExit).
-extern "C" [[noreturn]] void __wrap_exit(int status)  // NOLINT(bugprone-reserved-identifier)
-{
-    emscripten_force_exit(status);
-}
-
-// The page hands the program each key itself (web/page.js): the character
-// that the browser reports, as the desktop's X server does. emscripten's GLUT
-// rebuilds characters from key codes and Shift alone, so the link wraps
-// glutKeyboardFunc (-Wl,--wrap=glutKeyboardFunc) and GLUT never gets the
-// callback.
-static void (*keyboard)(unsigned char, int, int) = nullptr;
-
-extern "C" void __wrap_glutKeyboardFunc(void (*callback)(unsigned char, int, int))  // NOLINT
-{
-    keyboard = callback;
-}
-
-extern "C" EMSCRIPTEN_KEEPALIVE void web_key(int character)
-{
-    if (keyboard)
-        keyboard(static_cast<unsigned char>(character), 0, 0);
 }
 
 // The line width is the only attribute the program saves; WebGL draws lines

@@ -25,7 +25,8 @@ void web_vertex3f(GLfloat x, GLfloat y, GLfloat z);
 // begins another.
 void web_materialfv(GLenum face, GLenum pname, const GLfloat *params);
 
-// The browser shows each frame by itself; this tells the page one is drawn.
+// The browser shows each frame by itself; this tells the page that one is
+// drawn (page_bridge.cpp).
 void web_swap_buffers();
 
 #ifndef QUENLADE_WEB_LAYER  // gl_web.cpp calls the emulation's own

@@ -1,6 +1,7 @@
 // page.js - what the page does around the program: its report lines, its
-// keys, typed or pressed on the buttons, and a line where something is
-// wrong. emcc puts it in front of the program (--pre-js), in index.html.
+// keys, typed or pressed on the buttons, the frame step by step, and a line
+// where something is wrong. emcc puts it in front of the program (--pre-js),
+// in index.html; page_bridge.cpp is the program's side.
 (function () {
   const byId = (id) => document.getElementById(id);
   const canvas = byId('canvas'), report = byId('report'), status = byId('status');
@@ -9,8 +10,9 @@
 
   Module.canvas = canvas;
   Module.frames = 0;
-  Module.onFrame = () => {
+  Module.onFrame = (calls, step) => {
     if (Module.frames++ === 0) document.body.dataset.firstFrame = performance.now();
+    if (step > 0) listCalls(calls.split('\n').slice(0, -1), step);
   };
 
   // Each line is added on its own, and the area keeps the latest ones, so a
@@ -43,16 +45,55 @@
     status.textContent = 'Quenlade draws with WebGL, which this browser lacks or has turned off.';
   }
 
-  // Hands the program one character through its own keyboard function, as
-  // the desktop's GLUT does. Esc ends it by unwinding with ExitStatus.
-  function press(character) {
+  // Calls into the program, once it runs and until it ends. Esc ends it by
+  // unwinding with ExitStatus.
+  function call(name, arg) {
     if (ended || !Module.calledRun) return;
     try {
-      Module._web_key(character);
+      Module[name](arg);
     } catch (e) {
       if (e.name !== 'ExitStatus') throw e;
     }
   }
+
+  // Hands the program one character through its own keyboard function, as
+  // the desktop's GLUT does. Space switches the mode, and with it the calls:
+  // stepping starts again at the first.
+  function press(character) {
+    call('_web_key', character);
+    if (character === 32 && step > 0) showStep(1);
+  }
+
+  // The frame step by step: the animation stands still while a step is
+  // shown, and the canvas shows the frame as it stands after that call of
+  // its cube part (steps/frame_steps.h); the page lists the calls.
+  let step = 0, calls = [];
+  const stepsButton = byId('steps'), list = byId('calls');
+  function showStep(n) {
+    if (ended) return;
+    step = Math.max(0, Math.min(n, calls.length || n));
+    stepsButton.setAttribute('aria-pressed', step > 0);
+    stepsButton.querySelector('b').textContent = step > 0 ? 'Run' : 'Steps';
+    stepsButton.querySelector('small').textContent = step > 0 ? 'leave the steps' : 'stop and step';
+    byId('back').disabled = step <= 1;
+    list.hidden = step === 0;
+    call('_web_show_step', step);
+  }
+  function listCalls(shown, current) {
+    if (shown.join() !== calls.join()) {
+      calls = shown;
+      list.replaceChildren(...calls.map((text) => Object.assign(document.createElement('li'), { textContent: text })));
+    }
+    [...list.children].forEach((item, i) => {
+      item.classList.toggle('current', i + 1 === current);
+      if (i + 1 === current) item.setAttribute('aria-current', 'step');
+      else item.removeAttribute('aria-current');
+    });
+  }
+  const next = () => showStep(step + 1), back = () => step > 1 && showStep(step - 1);
+  stepsButton.addEventListener('click', () => showStep(step > 0 ? 0 : 1));
+  byId('next').addEventListener('click', next);
+  byId('back').addEventListener('click', back);
 
   // The character a key gives, as the desktop's X server gives it: the one
   // the browser reports (Caps Lock, Shift and AltGr layouts included) if it
@@ -79,6 +120,10 @@
   // its own shortcuts.
   window.addEventListener('keydown', (event) => {
     if (event.key === 'Tab' || event.metaKey || event.isComposing) return;
+    if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+      event.preventDefault();
+      return event.key === 'ArrowRight' ? next() : back();
+    }
     if (event.target.tagName === 'BUTTON' && (event.key === 'Enter' || event.key === ' ')) return;
     const character = characterOf(event);
     if (character === null) return;

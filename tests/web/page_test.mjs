@@ -28,6 +28,10 @@ const [{ PNG }, { launch, serve }] = modules;
 // The eye as the program keeps it, in single precision, and its report line.
 const f = Math.fround, home = [1.69, 2.9, 8.1].map(f), front = [0, 0, 5];
 const reportLine = (eye) => `Camera: ${eye.map((v) => v.toFixed(6)).join(', ')}`;
+const turnZ = ([x, y, z], deg) => {
+  const c = Math.cos((deg * Math.PI) / 180), s = Math.sin((deg * Math.PI) / 180);
+  return [x * c - y * s, x * s + y * c, z];
+};
 function eyeAfter(eye, character) {
   const key = String.fromCharCode(character), axis = 'xyz'.indexOf(key.toLowerCase());
   if (key === 'O' || key === 'o') return front;
@@ -100,6 +104,14 @@ async function expectLines(page, expected, what) {
   assert.deepEqual(await reported(page), expected, what);
 }
 
+// The step the page marks in its list of calls, 0 when it shows none.
+const markedStep = (page) => page.evaluate(() => {
+  const list = document.getElementById('calls');
+  return list.hidden ? 0 : [...list.children].findIndex((item) => item.className === 'current') + 1;
+});
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const yellow = ([r, g, b]) => r > 200 && g > 200 && b < 80;
+
 // The label says the mode: "usando push/pop" runs past x = 300, "sem push/pop" ends before.
 const labelEnd = (png) => Math.max(...[...Array(500).keys()].filter((x) => near(png, [x, 15], ([r]) => r > 150)));
 
@@ -171,7 +183,7 @@ test('the page hands the program the character the browser reports, as the deskt
   await page.close();
 });
 
-test('on a phone, opened from a file: no sideways scrolling, and each button taps its key', async () => {
+test('on a phone, opened from a file: no sideways scrolling, each button taps its key, steps by touch', async () => {
   const page = await open(pathToFileURL(`${pageDir}/index.html`).href,
     { width: 360, height: 740, isMobile: true, hasTouch: true });
   assert.deepEqual(await page.evaluate(() => [innerWidth, document.documentElement.scrollWidth]), [360, 360],
@@ -188,7 +200,50 @@ test('on a phone, opened from a file: no sideways scrolling, and each button tap
       assert.ok(labelEnd(shown) < 300, `after Space, the label ends at x = ${labelEnd(shown)}`);
   }
   await expectLines(page, expected, 'the buttons');
+  for (const [button, step] of [['steps', 1], ['next', 2], ['back', 1], ['steps', 0]]) {
+    await picture(page, () => page.tap(`#${button}`));
+    assert.equal(await markedStep(page), step, `after tapping ${button}`);
+  }
   await page.tap('#keys button[data-key="27"]');
   await page.waitForFunction(() => document.body.dataset.exitStatus === '0');
+  await page.close();
+});
+
+// The frame step by step, in both modes, from wherever the animation stood:
+// the clock is held; after the first translate, the frame's yellow origin is
+// at the grey cube, and after the pop (with push/pop) back at the origin, or
+// (without) carried round with the grey cube, wherever the eye is; Back shows
+// the step before as it was; leaving lets the cubes turn on.
+test('steps: the real frame call by call, the clock held, forwards and back, in both modes', async () => {
+  const page = await open();
+  await sleep(500);
+  const key = (name) => picture(page, () => page.keyboard.press(name));
+  for (const [mode, probes] of [
+    ['on', [[3, (a) => turnZ([1, 0, 0], a)], [5, () => [0, 0, 0], front]]],
+    ['off', [[2, (a) => turnZ([1, 0, 0], a)], [6, (a) => turnZ([2.5, 1.5, 0], a)]]]]) {
+    let shown = await key(mode === 'on' ? 'ArrowRight' : 'Space'), before, step = 1;  // Space: the other mode
+    const calls = await page.evaluate(() => document.getElementById('calls').innerText);
+    const angle = Number(/glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(calls)[1]);
+    const held = await page.evaluate(() => Module.frames);
+    await sleep(1000);
+    assert.equal(await page.evaluate(() => Module.frames), held, `mode ${mode}: frames while stepping`);
+    assert.equal(await page.evaluate(() => document.getElementById('calls').innerText), calls);
+
+    for (const [target, origin, eye = home] of probes) {
+      if (eye !== home) shown = await key('o');
+      for (; step < target; step++) [before, shown] = [shown, await key('ArrowRight')];
+      const at = project(origin(angle), eye);
+      assert.equal(await markedStep(page), target);
+      assert.ok(near(shown, at, yellow), `mode ${mode}, step ${target} at ${angle} degrees: no yellow origin at ${at}`);
+      assert.ok((await key('ArrowLeft')).data.equals(before.data), `mode ${mode}: Back from step ${target} shows another picture`);
+      shown = await key('ArrowRight');
+    }
+    if (mode === 'on') await page.keyboard.press('r');
+  }
+  const frames = await page.evaluate(() => Module.frames);
+  await page.click('#steps');
+  await sleep(500);
+  assert.ok(await page.evaluate((n) => Module.frames > n + 2, frames), 'the cubes turn on after the steps');
+  assert.equal(await markedStep(page), 0);
   await page.close();
 });

@@ -1,0 +1,85 @@
+// page_bridge.cpp - where the page (page.js) and the program meet: the keys
+// the page hands it, the frames it shows, the clock held while the page
+// shows the frame step by step, and the end of the program.
+#include <emscripten.h>
+
+#include <string>
+
+#include "render/gl.h"
+#include "steps/frame_steps.h"
+
+// The names are the ones ld's --wrap gives (see web/CMakeLists.txt).
+// NOLINTBEGIN(bugprone-reserved-identifier)
+extern "C" {
+void __real_glutTimerFunc(unsigned int ms, void (*callback)(int), int value);
+
+// The page hands the program each key itself: the character that the
+// browser reports, as the desktop's X server does. emscripten's GLUT would
+// rebuild characters from key codes and Shift alone, so it never gets the
+// keyboard callback.
+static void (*keyboard)(unsigned char, int, int) = nullptr;
+
+void __wrap_glutKeyboardFunc(void (*callback)(unsigned char, int, int))
+{
+    keyboard = callback;
+}
+
+EMSCRIPTEN_KEEPALIVE void web_key(int character)
+{
+    if (keyboard)
+        keyboard(static_cast<unsigned char>(character), 0, 0);
+}
+
+// While a step is shown the clock stands still: a tick that comes due is
+// asked for again, not run (with no timer pending, emscripten would end the
+// program), and runs once the page leaves the steps.
+struct timer {
+    void (*callback)(int);
+    int value;
+    unsigned int ms;
+};
+static timer timers[16];  // by slot; the program has one timer pending at a time
+static unsigned int next_slot = 0;
+
+static void run_or_hold(int slot)
+{
+    const timer &t = timers[slot];
+    if (shown_step() > 0)
+        __real_glutTimerFunc(t.ms, run_or_hold, slot);
+    else
+        t.callback(t.value);
+}
+
+void __wrap_glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
+{
+    int slot = static_cast<int>(next_slot++ % 16);
+    timers[slot] = {callback, value, ms};
+    __real_glutTimerFunc(ms, run_or_hold, slot);
+}
+
+// 0 shows the program's own frames again; n >= 1 the frame as it stands
+// after the n-th call of its cube part (steps/frame_steps.h).
+EMSCRIPTEN_KEEPALIVE void web_show_step(int step)
+{
+    show_step(step);
+    glutPostRedisplay();
+}
+
+// A page cannot end its process, and emscripten's exit() leaves the program
+// running while a timer is pending: Esc's exit(0) ends it for good, and the
+// page hears of it (Module.onExit).
+[[noreturn]] void __wrap_exit(int status)
+{
+    emscripten_force_exit(status);
+}
+}
+// NOLINTEND(bugprone-reserved-identifier)
+
+// The browser shows each frame by itself; this tells the page that one is
+// drawn, with the calls of its cube part and the step shown, if any.
+void web_swap_buffers()
+{
+    std::string calls;
+    for (const std::string &call : step_calls()) calls += call + "\n";
+    EM_ASM({ Module.onFrame(UTF8ToString($0), $1); }, calls.c_str(), shown_step());
+}
