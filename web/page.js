@@ -39,9 +39,10 @@
     status.textContent = `Quenlade has ended (Esc, status ${code}). Reload the page to start it again.`;
   };
 
+  // Without WebGL the program cannot draw: the page says so, and only that.
   if (!document.createElement('canvas').getContext('webgl')) {
     Module.noInitialRun = true;
-    canvas.hidden = true;
+    for (const part of document.querySelectorAll('main > :not(#status)')) part.hidden = true;
     status.textContent = 'Quenlade draws with WebGL, which this browser lacks or has turned off.';
   }
 

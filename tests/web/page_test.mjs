@@ -247,3 +247,19 @@ test('steps: the real frame call by call, the clock held, forwards and back, in 
   assert.equal(await markedStep(page), 0);
   await page.close();
 });
+
+test('without WebGL, the page says so in one line and shows nothing else', async () => {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => {
+    const getContext = HTMLCanvasElement.prototype.getContext;
+    HTMLCanvasElement.prototype.getContext = function (kind, ...rest) {
+      return /webgl/.test(kind) ? null : getContext.call(this, kind, ...rest);
+    };
+  });
+  await page.goto(url);
+  const shown = await page.evaluate(() => [...document.querySelectorAll('main > *')]
+    .filter((part) => part.getClientRects().length).map((part) => part.id || part.className));
+  assert.deepEqual(shown, ['status']);
+  assert.match(await page.evaluate(() => document.getElementById('status').textContent), /WebGL/);
+  await page.close();
+});
