@@ -7,6 +7,7 @@ import assert from 'node:assert/strict';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
+import { gzipSync } from 'node:zlib';
 
 const root = new URL('../../', import.meta.url).pathname;
 const pageDir = process.env.QUENLADE_WEB_DIR ?? `${root}out/web`;
@@ -116,6 +117,8 @@ const yellow = ([r, g, b]) => r > 200 && g > 200 && b < 80;
 const labelEnd = (png) => Math.max(...[...Array(500).keys()].filter((x) => near(png, [x, 15], ([r]) => r > 150)));
 
 test('both modes draw the cubes, axes and label where the model puts them, as the native program does', async (t) => {
+  const gzipped = gzipSync(readFileSync(`${pageDir}/index.html`)).length;
+  assert.ok(gzipped <= 100000, `the page is ${gzipped} bytes gzipped, over 100 KB`);
   const page = await open();
   assert.equal(await page.title(), 'Quenlade #2');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
