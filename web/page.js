@@ -37,6 +37,8 @@
     ended = true;
     document.body.dataset.exitStatus = code;
     status.textContent = `Quenlade has ended (Esc, status ${code}). Reload the page to start it again.`;
+    for (const button of document.querySelectorAll('button')) button.disabled = true;
+    byId('calls').hidden = true;
   };
 
   // Without WebGL the program cannot draw: the page says so, and only that.
@@ -134,6 +136,10 @@
 
   for (const button of byId('keys').querySelectorAll('button[data-key]'))
     button.addEventListener('click', () => press(Number(button.dataset.key)));
+  // A button clicked with the mouse leaves the keyboard where it was, so
+  // that Space after a click on X is the program's Space, not a second X.
+  for (const button of document.querySelectorAll('button'))
+    button.addEventListener('mousedown', (event) => event.preventDefault());
 
   window.addEventListener('load', () => canvas.focus());
 })();

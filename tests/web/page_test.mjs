@@ -171,12 +171,16 @@ test('the page hands the program the character the browser reports, as the deskt
   await expectLines(page, expected, 'the key table');
   assert.equal(expected.at(-1), 'Camera: 1.690000, 2.900000, 0.000005');
 
-  // Tab twice reaches the X button, and Enter presses it: its line, and none for Enter.
+  // A click on the X button leaves the keyboard with the canvas: Space is
+  // the program's Space, not a second X. Tab twice reaches the X button, and
+  // Enter presses it: its line, and none for Enter.
+  await page.click('#keys button[data-key="88"]');
+  await page.keyboard.press('Space');
   await page.keyboard.press('Tab');
   await page.keyboard.press('Tab');
   await page.keyboard.press('Enter');
-  expected.push(reportLine(eyeAfter(eye, 88)));
-  await expectLines(page, expected, 'Tab, Tab, then Enter on the X button');
+  for (const character of [88, 32, 88]) expected.push(reportLine((eye = eyeAfter(eye, character))));
+  await expectLines(page, expected, 'a click on X, Space, then Tab, Tab and Enter on the X button');
 
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined);
