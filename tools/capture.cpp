@@ -75,7 +75,11 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
 
     const CLI::Validator finite(
         [](const std::string &text) {
-            return std::isfinite(std::strtod(text.c_str(), nullptr)) ? "" : "not a finite number";
+            char *end = nullptr;
+            double value = std::strtod(text.c_str(), &end);
+            return end != text.c_str() && *end == '\0' && std::isfinite(value)
+                       ? ""
+                       : text + " is not a finite number";
         },
         "FINITE");
     app.add_option("--mode", mode,
@@ -84,14 +88,16 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         ->check(CLI::IsMember({"on", "off"}).description(""))
         ->type_name("on|off")
         ->capture_default_str();
-    app.add_option("--angle", angle, "angle of both cubes, degrees")
-        ->check((finite & CLI::Range(0.0f, 360.0f)).description(""))
+    app.add_option("--angle", angle, "angle of both cubes, 0 to 360 degrees")
+        ->check(finite.description(""))
+        ->check(CLI::Range(0.0f, 360.0f).description(""))
         ->type_name("DEG")
         ->capture_default_str();
     app.add_option("--eye", eye, "the eye point, as X,Y,Z (default: the home view, 1.69,2.9,8.1)")
         ->delimiter(',')
         ->expected(3)
-        ->check((finite & CLI::Range(-1000.0f, 1000.0f)).description(""))
+        ->check(finite.description(""))
+        ->check(CLI::Range(-1000.0f, 1000.0f).description(""))
         ->type_name("NUM");
     app.add_option(
            "--size", size,
