@@ -131,6 +131,7 @@ inline std::string skip_note(const std::string &group, const std::string &why)
         std::ofstream(std::string(dir) + "/" + group) << line << "\n";
     return line;
 }
-const char *const no_display = "no X display: run ./scripts/test, or ctest under scripts/xvfb";
+const char *const no_display =
+    "no X display: run ./scripts/test, or ctest under the repository's scripts/xvfb";
 
 }  // namespace testkit
