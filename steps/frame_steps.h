@@ -1,25 +1,52 @@
 // frame_steps.h - the frame step by step: the modelview calls that on_display
-// makes for the cubes, recorded from the program's own drawing, and the frame
-// drawn as it stands after any one of them. quenlade-capture --steps and the
-// page's steps mode both show the steps through this.
+// makes for the cubes, recorded from the program's own drawing with the
+// matrix stack as GL holds it after each, and the frame drawn as it stands
+// after any one of them. quenlade-capture --steps and the page's steps mode
+// both show the steps through this.
 //
-// Whatever links this is linked with ld's --wrap for those calls (see
-// QUENLADE_STEP_WRAPS in CMakeLists.txt), so the steps are exactly what the
-// frame does: a change to its transformations changes them.
+// Whatever links this is linked with ld's --wrap for each call that
+// frame_steps.cpp wraps (CMake reads the list from that file), so the steps
+// are exactly what the frame does: a change to its transformations changes
+// them.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
-// Which step on_display draws from now on. 0: the whole frame, as the
-// program draws it. n >= 1: the frame as it stands after the n-th call of
-// its cube part; the cubes of later calls are left out, and drawn over the
-// scene are the coordinate frame that the call leaves, as three short axes
-// (x red, y green, z blue) with a yellow dot at its origin, after a pop the
-// frame it threw away as a faint ghost, and the call as a caption.
+using matrix = std::array<float, 16>;  // column by column, as GL stores it
+
+// One call of the cube part, and the matrix stack as GL holds it after it.
+struct frame_call {
+    std::string call;    // as written in the code: "glTranslatef(1.5, 1.5, 0)"
+    int depth = 0;       // GL_MODELVIEW_STACK_DEPTH; the view is matrix 1
+    matrix modelview{};  // the top matrix, as glGetFloatv(GL_MODELVIEW_MATRIX) gives it
+    // The matrices on the stack from the view up, each as GL gave it while
+    // it was on top, with the view taken out: each frame in world
+    // coordinates. The last is the top's.
+    std::vector<matrix> stack;
+    std::vector<matrix> modelview_stack;  // the same as GL gave them, the view included
+    bool popped = false;                  // a pop: ghost is the frame it threw away
+    matrix ghost{}, ghost_modelview{};
+};
+
+// Which step on_display draws from now on, as far as the last frame drawn
+// has calls (a later frame with fewer calls shows its last). 0: the whole
+// frame, as the program draws it. n >= 1: the frame as it stands after the
+// n-th call of its cube part; the cubes of later calls are left out, and
+// drawn over the scene are the coordinate frame that the call leaves, as
+// three short axes (x red, y green, z blue) with a yellow dot at its origin,
+// after a pop the frame it threw away as a faint ghost, and the call and
+// the stack's depth as a caption.
 void show_step(int step);
+// The step the last frame drew, or that show_step asked for since.
 int shown_step();
 
-// The calls of the cube part of the last frame drawn at a step, as written in
-// the code: "glTranslatef(1.5, 1.5, 0)".
-const std::vector<std::string> &step_calls();
+// The calls of the cube part of the last frame drawn, at a step or not.
+const std::vector<frame_call> &step_calls();
+
+// The same as a JSON list, one object per call: "call", "depth",
+// "modelview", "world" (the top in world coordinates), "stack" and
+// "modelview_stack" (bottom first) and, for a pop, "ghost" and
+// "ghost_modelview"; each matrix as 16 numbers column by column.
+std::string step_calls_json();

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -71,16 +72,17 @@ TEST(Capture, DrawsTheRequestedState)
     }
 }
 
-// --steps pictures the program's own frame: its modelview calls in order, and
-// the frame each leaves, its yellow origin where the model puts it: at the
-// grey cube after the shift (1, 0, 0); with push/pop, back at the origin after
-// the pop (the popped frame only a faint ghost); without, carried round with
-// the grey cube.
+// --steps pictures the program's own frame: its modelview calls in order,
+// with the stack's depth and the frame each leaves in world coordinates, and
+// the frame drawn, its yellow origin where the model puts it: at the grey
+// cube after the shift (1, 0, 0); with push/pop, back at the origin after the
+// pop (the popped frame only a faint ghost); without, carried round with the
+// grey cube. (steps_test holds every number against a model.)
 TEST(Capture, StepsFollowTheFrame)
 {
     using testkit::turn_z;
     const struct {
-        const char *mode, *calls;
+        const char *mode, *calls, *frame;
         struct {
             int step;
             testkit::vec3 at;
@@ -88,16 +90,24 @@ TEST(Capture, StepsFollowTheFrame)
         } probes[3];
     } cases[] = {
         {"on",
-         "1. glPushMatrix()\n2. glRotatef(45, 0, 0, 1)\n3. glTranslatef(1, 0, 0)\n"
-         "4. glutSolidCube(0.5)\n5. glPopMatrix()\n6. glTranslatef(1.5, 1.5, 0)\n7. "
-         "glPushMatrix()\n"
-         "8. glRotatef(45, 0, 1, 0)\n9. glutSolidCube(0.5)\n10. glPopMatrix()\n",
+         "1. glPushMatrix()  depth 2\n2. glRotatef(45, 0, 0, 1)  depth 2\n"
+         "3. glTranslatef(1, 0, 0)  depth 2\n4. glutSolidCube(0.5)  depth 2\n"
+         "5. glPopMatrix()  depth 1\n6. glTranslatef(1.5, 1.5, 0)  depth 1\n"
+         "7. glPushMatrix()  depth 2\n8. glRotatef(45, 0, 1, 0)  depth 2\n"
+         "9. glutSolidCube(0.5)  depth 2\n10. glPopMatrix()  depth 1\n",
+         "3. glTranslatef(1, 0, 0)  depth 2\n      x axis  y axis  z axis  origin\n"
+         "   x    0.71   -0.71    0.00    0.71\n   y    0.71    0.71    0.00    0.71\n"
+         "   z    0.00    0.00    1.00    0.00\n",
          {{3, turn_z({1, 0, 0}, 45), true},
           {5, {0, 0, 0}, true},
           {5, turn_z({1, 0, 0}, 45), false}}},
         {"off",
-         "1. glRotatef(45, 0, 0, 1)\n2. glTranslatef(1, 0, 0)\n3. glutSolidCube(0.5)\n"
-         "4. glTranslatef(1.5, 1.5, 0)\n5. glRotatef(45, 0, 1, 0)\n6. glutSolidCube(0.5)\n",
+         "1. glRotatef(45, 0, 0, 1)  depth 1\n2. glTranslatef(1, 0, 0)  depth 1\n"
+         "3. glutSolidCube(0.5)  depth 1\n4. glTranslatef(1.5, 1.5, 0)  depth 1\n"
+         "5. glRotatef(45, 0, 1, 0)  depth 1\n6. glutSolidCube(0.5)  depth 1\n",
+         "4. glTranslatef(1.5, 1.5, 0)  depth 1\n      x axis  y axis  z axis  origin\n"
+         "   x    0.71   -0.71    0.00    0.71\n   y    0.71    0.71    0.00    2.83\n"
+         "   z    0.00    0.00    1.00    0.00\n",
          {{2, turn_z({1, 0, 0}, 45), true},
           {6, turn_z({2.5, 1.5, 0}, 45), true},
           {6, {1.5, 1.5, 0}, false}}},
@@ -105,9 +115,15 @@ TEST(Capture, StepsFollowTheFrame)
     for (const auto &c : cases) {
         auto [status, out] =
             capture(std::string("--steps --angle 45 --mode ") + c.mode + " steps.gif");
-        EXPECT_EQ(out, c.calls);
+        std::string calls;  // the lines that name a call
+        for (size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
+            if (std::isdigit(static_cast<unsigned char>(out[at])))
+                calls += out.substr(at, out.find('\n', at) + 1 - at);
+        }
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_NE(out.find(c.frame), std::string::npos) << out;
         std::vector<image> steps = testkit::read_gif("steps.gif");
-        ASSERT_EQ(steps.size(), static_cast<size_t>(std::count(out.begin(), out.end(), '\n')));
+        ASSERT_EQ(steps.size(), static_cast<size_t>(std::count(calls.begin(), calls.end(), '\n')));
         for (const auto &p : c.probes) {
             testkit::rgb seen =
                 testkit::at(steps[p.step - 1], testkit::project(p.at, testkit::home_eye));
@@ -117,6 +133,7 @@ TEST(Capture, StepsFollowTheFrame)
         }
     }
     EXPECT_EQ(capture("--steps --turn s.gif").first, 2);
+    EXPECT_EQ(capture("--json s.png").first, 2) << "--json without --steps";
 }
 
 // The README's pictures are still what the program draws (scripts/make-pictures

@@ -16,6 +16,7 @@
 
 #include "app/callbacks.h"
 #include "app/scene_state.h"
+#include "steps/frame_steps.h"
 #include "tools/frame_grab.h"
 #include "tools/image_files.h"
 #include "tools/step_pictures.h"
@@ -32,6 +33,25 @@ static bool ends_with(const std::string &s, const std::string &suffix)
 {
     return s.size() > suffix.size() &&
            s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Each step: its call and the stack's depth, then the frame it leaves in
+// world coordinates, a column each for its axes and its origin.
+static void print_steps(const std::vector<frame_call> &calls)
+{
+    for (size_t i = 0; i < calls.size(); i++) {
+        const matrix &m = calls[i].stack.back();
+        auto at = [&m](int k) {
+            double v = std::round(m[k] * 100.0) / 100.0;
+            return v == 0 ? 0.0 : v;  // no "-0.00"
+        };
+        printf("%zu. %s  depth %d\n", i + 1, calls[i].call.c_str(), calls[i].depth);
+        printf("%12s%8s%8s%8s\n", "x axis", "y axis", "z axis", "origin");
+        for (int row = 0; row < 3; row++) {
+            printf("   %c%8.2f%8.2f%8.2f%8.2f\n", "xyz"[row], at(row), at(4 + row), at(8 + row),
+                   at(12 + row));
+        }
+    }
 }
 
 // Runs this program again, with the same arguments, on a virtual display of
@@ -70,7 +90,7 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     float angle = 0.0f;
     std::vector<float> eye = {home_eye.x, home_eye.y, home_eye.z};
     std::vector<int> size = {500, 500};
-    bool turn = false, steps = false;
+    bool turn = false, steps = false, json = false;
     std::string output;
 
     const CLI::Validator finite(
@@ -114,8 +134,18 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "the frame step by step: a picture after each modelview call that the frame\n"
                  "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
                  "shows one step a second, a .png all of them on one sheet. The calls are\n"
-                 "listed on standard output")
+                 "listed on standard output, each with the depth of the matrix stack and the\n"
+                 "frame it leaves in world coordinates: its x, y and z axes and its origin")
         ->excludes(turn_flag);
+    app.add_flag("--json", json,
+                 "with --steps, list the steps on standard output as one JSON document instead:\n"
+                 "a list of steps, each with \"call\", \"depth\", \"world\" (the top matrix with\n"
+                 "the view taken out) and \"modelview\" (the top matrix as GL returns it, the\n"
+                 "view included), each matrix 16 numbers column by column, as GL stores it;\n"
+                 "also \"stack\" and \"modelview_stack\", every matrix on the stack from the\n"
+                 "view up, each both ways, and for a pop \"ghost\" and \"ghost_modelview\", the\n"
+                 "matrix it threw away")
+        ->needs("--steps");
     app.add_option("OUTPUT", output, "the .png or .gif file to write")
         ->required()
         ->type_name("")
@@ -151,8 +181,10 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     std::string error;
     if (steps) {
         std::vector<frame_step> pictures = draw_steps();
-        for (size_t i = 0; i < pictures.size(); i++)
-            printf("%zu. %s\n", i + 1, pictures[i].call.c_str());
+        if (json)
+            fputs(step_calls_json().c_str(), stdout);
+        else
+            print_steps(step_calls());
         gif_stream gif;
         error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1], 100)
                                           : write_png(output, contact_sheet(pictures));

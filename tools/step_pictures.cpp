@@ -14,7 +14,7 @@ std::vector<frame_step> draw_steps()
     for (size_t i = 0; i < step_calls().size(); i++) {
         show_step(static_cast<int>(i + 1));
         image picture = draw_frame();
-        steps.push_back({step_calls()[i], picture});
+        steps.push_back({step_calls()[i].call, picture});
     }
     show_step(0);
     return steps;

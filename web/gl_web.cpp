@@ -3,6 +3,9 @@
 #define QUENLADE_WEB_LAYER
 #include "web/gl_web.h"
 
+#include <emscripten.h>
+
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -61,22 +64,44 @@ void web_materialfv(GLenum face, GLenum pname, const GLfloat *params)
         glBegin(open_mode);
 }
 
-// The line width is the only attribute the program saves; WebGL draws lines
-// one pixel wide whatever it is set to.
-static std::vector<GLfloat> saved_line_widths;
+// The attributes that the program and its steps save: the line width (WebGL
+// draws lines one pixel wide whatever it is set to), the switches of
+// lighting and depth test, and the current colour and normal, which this
+// layer keeps itself.
+struct attributes {
+    GLbitfield mask;
+    GLfloat line_width;
+    bool lighting, depth_test;
+    GLfloat colour[4], normal[3];
+};
+static std::vector<attributes> saved_attributes;
 
-extern "C" void glPushAttrib(GLbitfield /*mask*/)
+extern "C" void glPushAttrib(GLbitfield mask)
 {
-    GLfloat width = 1;
-    glGetFloatv(GL_LINE_WIDTH, &width);
-    saved_line_widths.push_back(width);
+    attributes a{mask, 1, false, false, {}, {}};
+    glGetFloatv(GL_LINE_WIDTH, &a.line_width);
+    a.lighting = glIsEnabled(GL_LIGHTING);
+    a.depth_test = glIsEnabled(GL_DEPTH_TEST);
+    std::copy_n(colour, 4, a.colour);
+    std::copy_n(normal, 3, a.normal);
+    saved_attributes.push_back(a);
 }
 
 extern "C" void glPopAttrib()
 {
-    if (!saved_line_widths.empty()) {
-        glLineWidth(saved_line_widths.back());
-        saved_line_widths.pop_back();
+    if (saved_attributes.empty())
+        return;
+    const attributes a = saved_attributes.back();
+    saved_attributes.pop_back();
+    if (a.mask & GL_LINE_BIT)
+        glLineWidth(a.line_width);
+    if (a.mask & GL_ENABLE_BIT) {
+        (a.lighting ? glEnable : glDisable)(GL_LIGHTING);
+        (a.depth_test ? glEnable : glDisable)(GL_DEPTH_TEST);
+    }
+    if (a.mask & GL_CURRENT_BIT) {
+        std::copy_n(a.colour, 4, colour);
+        std::copy_n(a.normal, 3, normal);
     }
 }
 
@@ -201,3 +226,17 @@ extern "C" int glutStrokeWidth(void * /*font*/, int character)
     const glyph *g = glyph_of(character);
     return g ? static_cast<int>(g->advance) : 0;
 }
+
+// The emulation keeps the matrix stacks in JavaScript and does not answer
+// for their depths, which WebGL has never heard of; the steps ask for the
+// modelview's.
+// NOLINTBEGIN(bugprone-reserved-identifier)
+extern "C" void __real_glGetIntegerv(GLenum pname, GLint *params);
+extern "C" void __wrap_glGetIntegerv(GLenum pname, GLint *params)
+{
+    if (pname == GL_MODELVIEW_STACK_DEPTH)
+        *params = EM_ASM_INT({ return GLImmediate.matrixStack[0].length + 1; });
+    else
+        __real_glGetIntegerv(pname, params);
+}
+// NOLINTEND(bugprone-reserved-identifier)

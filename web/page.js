@@ -10,9 +10,12 @@
 
   Module.canvas = canvas;
   Module.frames = 0;
-  Module.onFrame = (calls, step) => {
+  // Each frame drawn: the step it shows (0 for none), and while stepping the
+  // calls of its cube part, each with the matrix stack that GL held after
+  // it (steps/frame_steps.h, as JSON).
+  Module.onFrame = (json, shown) => {
     if (Module.frames++ === 0) document.body.dataset.firstFrame = performance.now();
-    if (step > 0) listCalls(calls.split('\n').slice(0, -1), step);
+    if (shown > 0) showCalls(JSON.parse(json), shown);
   };
 
   // Each line is added on its own, and the area keeps the latest ones, so a
@@ -38,24 +41,25 @@
     document.body.dataset.exitStatus = code;
     status.textContent = `Quenlade has ended (Esc, status ${code}). Reload the page to start it again.`;
     for (const button of document.querySelectorAll('button')) button.disabled = true;
-    byId('calls').hidden = true;
+    panel.hidden = true;
   };
 
   // Without WebGL the program cannot draw: the page says so, and only that.
   if (!document.createElement('canvas').getContext('webgl')) {
     Module.noInitialRun = true;
-    for (const part of document.querySelectorAll('main > :not(#status)')) part.hidden = true;
+    for (const part of document.querySelectorAll('#stage > :not(#status), #stepping')) part.hidden = true;
     status.textContent = 'Quenlade draws with WebGL, which this browser lacks or has turned off.';
   }
 
   // Calls into the program, once it runs and until it ends. Esc ends it by
   // unwinding with ExitStatus.
   function call(name, arg) {
-    if (ended || !Module.calledRun) return;
+    if (ended || !Module.calledRun) return undefined;
     try {
-      Module[name](arg);
+      return Module[name](arg);
     } catch (e) {
       if (e.name !== 'ExitStatus') throw e;
+      return undefined;
     }
   }
 
@@ -69,30 +73,67 @@
 
   // The frame step by step: the animation stands still while a step is
   // shown, and the canvas shows the frame as it stands after that call of
-  // its cube part (steps/frame_steps.h); the page lists the calls.
+  // its cube part (steps/frame_steps.h). The program keeps the step within
+  // the calls of its frame, and says which one it shows; beside the canvas
+  // the page lists the calls and shows the matrix stack of the step.
   let step = 0, calls = [];
-  const stepsButton = byId('steps'), list = byId('calls');
+  const stepsButton = byId('steps'), panel = byId('stepping'), list = byId('calls');
   function showStep(n) {
     if (ended) return;
-    step = Math.max(0, Math.min(n, calls.length || n));
+    setStep(call('_web_show_step', Math.max(0, n)) ?? 0);
+  }
+  function setStep(n) {
+    step = n;
     stepsButton.setAttribute('aria-pressed', step > 0);
     stepsButton.querySelector('b').textContent = step > 0 ? 'Run' : 'Steps';
     stepsButton.querySelector('small').textContent = step > 0 ? 'leave the steps' : 'stop and step';
     byId('back').disabled = step <= 1;
-    list.hidden = step === 0;
-    call('_web_show_step', step);
+    byId('next').disabled = false;
+    panel.hidden = step === 0;
   }
-  function listCalls(shown, current) {
-    if (shown.join() !== calls.join()) {
-      calls = shown;
-      list.replaceChildren(...calls.map((text) => Object.assign(document.createElement('li'), { textContent: text })));
-    }
+  function showCalls(shown, current) {
+    if (shown.map((c) => c.call).join() !== calls.map((c) => c.call).join())
+      list.replaceChildren(...shown.map((c) => Object.assign(document.createElement('li'), { textContent: c.call })));
+    calls = shown;
+    setStep(current);
+    byId('next').disabled = current >= calls.length;
     [...list.children].forEach((item, i) => {
       item.classList.toggle('current', i + 1 === current);
       if (i + 1 === current) item.setAttribute('aria-current', 'step');
       else item.removeAttribute('aria-current');
     });
+    showStack(calls[current - 1]);
   }
+
+  // The stack as cards, the view at the bottom, the top first: each matrix
+  // as the frame it places, in world coordinates, its columns the frame's
+  // x, y and z axes and its origin; or, with the switch, as GL returns it.
+  const cards = byId('cards'), raw = byId('raw');
+  const number = (v) => (Math.abs(v) < 0.005 ? 0 : v).toFixed(2);
+  function card(m, title, kind) {
+    const rows = raw.checked ? [0, 1, 2, 3] : [0, 1, 2];
+    const heads = raw.checked ? ['1', '2', '3', '4'] : ['x axis', 'y axis', 'z axis', 'origin'];
+    const item = document.createElement('li');
+    item.className = `card ${kind}`;
+    item.innerHTML = `<h3>${title}</h3><table><thead><tr><td></td>${heads.map((h, c) =>
+      `<th scope="col" class="c${c}">${h}</th>`).join('')}</tr></thead><tbody>${rows.map((r) =>
+      `<tr><th scope="row">${raw.checked ? `row ${r + 1}` : 'xyz'[r]}</th>${[0, 1, 2, 3].map((c) =>
+      `<td>${number(m[c * 4 + r])}</td>`).join('')}</tr>`).join('')}</tbody></table>`;
+    return item;
+  }
+  function showStack(c) {
+    if (!c) return;
+    const stack = raw.checked ? c.modelview_stack : c.stack;
+    const last = stack.length - 1;
+    const shown = stack.map((m, i) => card(m, `Matrix ${i + 1}${i === 0 ? ', the view (gluLookAt)' : ''}${
+      i === last ? ': the current one, on top' : ''}`, i === last ? 'top' : 'under'));
+    if (c.ghost)
+      shown.push(card(raw.checked ? c.ghost_modelview : c.ghost, `Matrix ${last + 2}, popped: the ghost`, 'popped'));
+    cards.replaceChildren(...shown.reverse());
+    byId('depth').textContent = `${c.depth} ${c.depth === 1 ? 'matrix' : 'matrices'} on the stack`;
+  }
+  raw.addEventListener('change', () => showStack(calls[step - 1]));
+
   const next = () => showStep(step + 1), back = () => step > 1 && showStep(step - 1);
   stepsButton.addEventListener('click', () => showStep(step > 0 ? 0 : 1));
   byId('next').addEventListener('click', next);
@@ -127,7 +168,7 @@
       event.preventDefault();
       return event.key === 'ArrowRight' ? next() : back();
     }
-    if (event.target.tagName === 'BUTTON' && (event.key === 'Enter' || event.key === ' ')) return;
+    if (['BUTTON', 'INPUT'].includes(event.target.tagName) && (event.key === 'Enter' || event.key === ' ')) return;
     const character = characterOf(event);
     if (character === null) return;
     if (!event.ctrlKey && !event.altKey) event.preventDefault();  // Space would scroll

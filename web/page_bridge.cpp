@@ -58,11 +58,13 @@ void __wrap_glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
 }
 
 // 0 shows the program's own frames again; n >= 1 the frame as it stands
-// after the n-th call of its cube part (steps/frame_steps.h).
-EMSCRIPTEN_KEEPALIVE void web_show_step(int step)
+// after the n-th call of its cube part (steps/frame_steps.h), as far as it
+// has calls. Returns the step that will be shown.
+EMSCRIPTEN_KEEPALIVE int web_show_step(int step)
 {
     show_step(step);
     glutPostRedisplay();
+    return shown_step();
 }
 
 // A page cannot end its process, and emscripten's exit() leaves the program
@@ -76,10 +78,11 @@ EMSCRIPTEN_KEEPALIVE void web_show_step(int step)
 // NOLINTEND(bugprone-reserved-identifier)
 
 // The browser shows each frame by itself; this tells the page that one is
-// drawn, with the calls of its cube part and the step shown, if any.
+// drawn, with the step shown (0 for none) and, while stepping, the calls of
+// its cube part with the matrix stack after each, as GL gave it.
 void web_swap_buffers()
 {
-    std::string calls;
-    for (const std::string &call : step_calls()) calls += call + "\n";
-    EM_ASM({ Module.onFrame(UTF8ToString($0), $1); }, calls.c_str(), shown_step());
+    int step = shown_step();
+    EM_ASM({ Module.onFrame($0 ? UTF8ToString($0) : "", $1); },
+           step > 0 ? step_calls_json().c_str() : nullptr, step);
 }

@@ -108,7 +108,7 @@ async function expectLines(page, expected, what) {
 // The step the page marks in its list of calls, 0 when it shows none.
 const markedStep = (page) => page.evaluate(() => {
   const list = document.getElementById('calls');
-  return list.hidden ? 0 : [...list.children].findIndex((item) => item.className === 'current') + 1;
+  return document.getElementById('stepping').hidden ? 0 : [...list.children].findIndex((item) => item.className === 'current') + 1;
 });
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 const yellow = ([r, g, b]) => r > 200 && g > 200 && b < 80;
@@ -264,7 +264,7 @@ test('without WebGL, the page says so in one line and shows nothing else', async
     };
   });
   await page.goto(url);
-  const shown = await page.evaluate(() => [...document.querySelectorAll('main > *')]
+  const shown = await page.evaluate(() => [...document.querySelectorAll('#stage > *, #stepping')]
     .filter((part) => part.getClientRects().length).map((part) => part.id || part.className));
   assert.deepEqual(shown, ['status']);
   assert.match(await page.evaluate(() => document.getElementById('status').textContent), /WebGL/);
