@@ -1,6 +1,7 @@
 // page_pictures.mjs - the README's pictures of the page, in headless
-// Chromium: on a desktop without push/pop, on a phone, and stepping through
-// the frame. The clock is held, so each picture is the same from run to run.
+// Chromium: on a desktop without push/pop, on a phone, stepping through the
+// frame, and the stack's cards at 45 degrees. The clock is held (after nine
+// ticks for the cards), so each picture is the same from run to run.
 // Usage: node tools/page_pictures.mjs PAGE.html DIR   (scripts/make-pictures)
 import { pathToFileURL } from 'node:url';
 import { launch } from './chromium.mjs';
@@ -9,13 +10,18 @@ const [file, dir] = process.argv.slice(2);
 const browser = await launch();
 const desktop = { width: 548, height: 600 }, phone = { width: 390, height: 844, isMobile: true, hasTouch: true };
 
-for (const [name, viewport, keys] of [['web-page', desktop, [' ', 'X', 'y']], ['web-phone', phone, [' ']],
-  ['web-steps', desktop, ['ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowRight', 'ArrowRight']]]) {
+const wide = { width: 1000, height: 720 }, right = (n) => Array(n).fill('ArrowRight');
+for (const [name, viewport, keys, ticks = 0] of [['web-page', desktop, [' ', 'X', 'y']], ['web-phone', phone, [' ']],
+  ['web-steps', desktop, right(5)], ['web-stack', wide, right(3), 9]]) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
-  await page.evaluateOnNewDocument(() => { window.setTimeout = () => 0; });  // no ticks: angle 0
+  await page.evaluateOnNewDocument((n) => {  // the program's ticks of 100 ms: n of them, then none
+    const setTimeoutOfPage = window.setTimeout.bind(window);
+    window.ticks = 0;
+    window.setTimeout = (run, ms, ...args) => (window.ticks < n ? setTimeoutOfPage(() => window.ticks++ < n && run(...args), ms) : 0);
+  }, ticks);
   await page.goto(pathToFileURL(file).href);
-  await page.waitForFunction(() => document.body.dataset.firstFrame);
+  await page.waitForFunction((n) => document.body.dataset.firstFrame && window.ticks >= n, {}, ticks);
   for (const key of keys) {
     const frames = await page.evaluate(() => Module.frames);
     if (viewport.hasTouch) await page.tap(`#keys button[data-key="${key.charCodeAt(0)}"]`);

@@ -94,7 +94,7 @@
   function showCalls(shown, current) {
     if (shown.map((c) => c.call).join() !== calls.map((c) => c.call).join())
       list.replaceChildren(...shown.map((c) => Object.assign(document.createElement('li'), { textContent: c.call })));
-    calls = shown;
+    calls = Module.steps = shown;  // the numbers, for the console and the page test
     setStep(current);
     byId('next').disabled = current >= calls.length;
     [...list.children].forEach((item, i) => {
@@ -177,10 +177,11 @@
 
   for (const button of byId('keys').querySelectorAll('button[data-key]'))
     button.addEventListener('click', () => press(Number(button.dataset.key)));
-  // A button clicked with the mouse leaves the keyboard where it was, so
-  // that Space after a click on X is the program's Space, not a second X.
-  for (const button of document.querySelectorAll('button'))
-    button.addEventListener('mousedown', (event) => event.preventDefault());
+  // A button or the switch clicked with the mouse leaves the keyboard where
+  // it was, so that Space after a click on X is the program's Space, not a
+  // second X.
+  for (const control of document.querySelectorAll('button, label'))
+    control.addEventListener('mousedown', (event) => event.preventDefault());
 
   window.addEventListener('load', () => canvas.focus());
 })();

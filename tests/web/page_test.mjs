@@ -4,7 +4,9 @@
 // keys a browser reports, with the desktop's report lines; on a phone, opened
 // from a file: no sideways scrolling, and the buttons; Esc.
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import { gzipSync } from 'node:zlib';
@@ -210,6 +212,7 @@ test('on a phone, opened from a file: no sideways scrolling, each button taps it
   for (const [button, step] of [['steps', 1], ['next', 2], ['back', 1], ['steps', 0]]) {
     await picture(page, () => page.tap(`#${button}`));
     assert.equal(await markedStep(page), step, `after tapping ${button}`);
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360, `sideways scrolling after ${button}`);
   }
   await page.tap('#keys button[data-key="27"]');
   await page.waitForFunction(() => document.body.dataset.exitStatus === '0');
@@ -252,6 +255,77 @@ test('steps: the real frame call by call, the clock held, forwards and back, in 
   await sleep(500);
   assert.ok(await page.evaluate((n) => Module.frames > n + 2, frames), 'the cubes turn on after the steps');
   assert.equal(await markedStep(page), 0);
+  await page.close();
+});
+
+// The stack beside the frame. At every step of both modes, from several
+// angles and eyes, the page's numbers are the native tool's for the same
+// state (quenlade-capture --steps --json), to 1e-5; the cards show them, to
+// two decimals: one card a matrix, the top one the step's frame in world
+// coordinates or, with the switch, as GL returns it; a push shows two equal
+// cards, a pop the popped one as the ghost. Keys faster than frames never
+// show a step past the frame's last call.
+test('the stack as cards: the native numbers at every step of both modes, a push copies, a pop leaves a ghost', async () => {
+  const page = await open();
+  const frame = async (action) => {
+    const frames = await page.evaluate(() => Module.frames);
+    await action();
+    await page.waitForFunction((n) => Module.frames > n, {}, frames);
+  };
+  const cards = () => page.evaluate(() => [...document.querySelectorAll('#cards > li')].map((card) => ({
+    title: card.querySelector('h3').textContent,
+    rows: [...card.querySelectorAll('tbody tr')].map((row) => [...row.querySelectorAll('td')].map((td) => Number(td.textContent))),
+  })));
+  // A matrix to two decimals as a card's rows show it: x, y, z (and w as GL returns it).
+  const rows = (m, n = 3) => [...Array(n).keys()].map((r) => [0, 1, 2, 3].map((c) => m[c * 4 + r]));
+  const close = (a, b, tolerance) => a.flat(2).every((v, i) => Math.abs(v - b.flat(2)[i]) <= tolerance);
+  let eye = home, mode = 'on';
+  for (const [wanted, keys] of [['on', []], ['off', ['x', 'Y', 'Y']], ['on', ['o']]]) {
+    for (const key of keys) await frame(() => page.keyboard.press(key)), eye = eyeAfter(eye, key.charCodeAt(0));
+    if (wanted !== mode) await frame(() => page.keyboard.press('Space')), mode = wanted;
+    for (let i = 0; i < 3; i++) await frame(() => {});  // the cubes turn on a little
+    await frame(() => page.keyboard.press('ArrowRight'));
+    const steps = await page.evaluate(() => Module.steps);
+    const angle = /glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(steps.map((c) => c.call).join())[1];
+    const native = JSON.parse(execFileSync(process.env.QUENLADE_CAPTURE, ['--steps', '--json', '--mode', mode,
+      '--angle', angle, '--eye', eye.join(','), `${tmpdir()}/page-test-steps.png`], { encoding: 'utf8' }));
+    const where = `mode ${mode} at ${angle} degrees from ${eye}`;
+    assert.deepEqual(steps.map((c) => [c.call, c.depth]), native.map((c) => [c.call, c.depth]), where);
+    for (let n = 1; n <= steps.length; n++) {
+      if (n > 1) await frame(() => page.keyboard.press('ArrowRight'));
+      const [mine, theirs] = [(await page.evaluate(() => Module.steps))[n - 1], native[n - 1]];
+      for (const what of ['world', 'modelview', 'stack'])
+        assert.ok(close(mine[what], theirs[what], 1e-5), `${where}, step ${n}: ${what} differs from the native one`);
+      const popped = mine.call === 'glPopMatrix()', [ghost, ...shown] = [...(popped ? [] : [null]), ...await cards()];
+      assert.equal(shown.length, mine.depth, `${where}, step ${n}: cards`);
+      assert.ok(close(shown[0].rows, rows(theirs.world), 0.006), `${where}, step ${n}: the top card is not the frame`);
+      if (mine.call === 'glPushMatrix()')
+        assert.deepEqual(shown[0].rows, shown[1].rows, `${where}, step ${n}: a push shows two equal cards`);
+      if (popped) {
+        assert.match(ghost.title, /ghost/);
+        assert.ok(close(ghost.rows, rows(native[n - 2].world), 0.006), `${where}, step ${n}: the ghost is not the popped frame`);
+      }
+    }
+    await page.click('label[for="raw"]');
+    const top = (await cards())[native.at(-1).ghost ? 1 : 0];  // under the ghost, after a pop
+    assert.ok(close(top.rows, rows(native.at(-1).modelview, 4), 0.006), `${where}: the top card as GL returns it`);
+    await page.click('label[for="raw"]');
+    await frame(() => page.click('#steps'));
+  }
+  // Steps, Run, Space and seven steps on before the next frame: the frame
+  // without push/pop has six calls, and the page shows the sixth.
+  await frame(() => page.evaluate(() => {
+    const type = (key) => window.dispatchEvent(new KeyboardEvent('keydown', { key }));
+    document.getElementById('steps').click();
+    document.getElementById('steps').click();
+    type(' ');
+    for (let i = 0; i < 7; i++) type('ArrowRight');
+  }));
+  assert.equal(await markedStep(page), 6);
+  assert.deepEqual(await page.evaluate(() => [document.getElementById('calls').children.length,
+    document.getElementById('next').disabled]), [6, true], 'six calls listed, Next off at the last');
+  await frame(() => page.keyboard.press('ArrowLeft'));
+  assert.equal(await markedStep(page), 5, 'Back from the last step');
   await page.close();
 });
 
