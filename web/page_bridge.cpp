@@ -75,11 +75,14 @@ EMSCRIPTEN_KEEPALIVE void web_show_step(int step)
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
-// The browser shows each frame by itself; this tells the page that one is
-// drawn, with the calls of its cube part and the step shown, if any.
-void web_swap_buffers()
+// The browser shows each frame by itself (emscripten's glutSwapBuffers does
+// nothing); this tells the page that one is drawn, with the calls of its cube
+// part and the step shown, if any.
+extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
     std::string calls;
     for (const std::string &call : step_calls()) calls += call + "\n";
     EM_ASM({ Module.onFrame(UTF8ToString($0), $1); }, calls.c_str(), shown_step());
+    __real_glutSwapBuffers();
 }
