@@ -2,8 +2,8 @@
 //
 // A port to another platform (macOS frameworks, a Windows GLUT) changes the
 // includes here, not the drawing code. The browser build compiles this as it
-// stands, against emscripten's headers, and brings what emscripten lacks
-// through its own link (web/CMakeLists.txt).
+// stands, against emscripten's headers; what emscripten lacks comes in at
+// that build's link, not here.
 #pragma once
 
 #if defined(__APPLE__)
