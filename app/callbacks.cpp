@@ -1,8 +1,8 @@
 // callbacks.cpp - how the scene starts, and how time, keys and window
 // resizes change it.
 //
-// These callbacks only change scene_state and ask GLUT for a new frame;
-// drawing is left to on_display.
+// These callbacks change scene_state (on_reshape the viewport and the
+// projection) and leave the drawing to on_display.
 #include "app/callbacks.h"
 
 #include <cstdio>

@@ -1,7 +1,8 @@
 // scene_state.h - the one record of everything the demo remembers.
 //
-// The GLUT callbacks in app/ write it and on_display only reads it. It is a
-// plain record with static storage: zero until init_scene gives it its values.
+// The GLUT callbacks in app/ write it, as do the capture tool and the tests
+// to set the state they draw; on_display only reads it. It is a plain record
+// with static storage: zero until init_scene gives it its values.
 #pragma once
 
 struct scene {

@@ -6,6 +6,9 @@
 // event ("swap NS" or "tick NS", CLOCK_MONOTONIC nanoseconds) to the file
 // named by QUENLADE_BENCH_LOG, ends the process (status 0) once it has shown
 // QUENLADE_BENCH_FRAMES frames, and passes every call on to GLUT unchanged.
+// It is preloaded, not linked in (as the tools' and the page's wrappers are),
+// so that the bench measures both programs, Quenlade and the floor, as they
+// are built, with nothing of the bench linked into them.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>

@@ -12,6 +12,7 @@ import { launch, serve } from '../tools/chromium.mjs';
 
 const [what, dir] = process.argv.slice(2);
 const { server, url } = await serve(dir);
+process.on('exit', () => server.kill());  // however this ends, a failure too
 const browser = await launch();
 
 async function open() {

@@ -1,12 +1,12 @@
-// gl.h - the one place that includes OpenGL, GLU and GLUT.
+// gl.h - where the program's code gets OpenGL, GLU and GLUT from.
 //
-// A port to another platform (macOS frameworks, a Windows GLUT, the
-// browser) changes the includes here and nowhere else.
+// A port to another platform (macOS frameworks, a Windows GLUT) changes the
+// includes here, not the drawing code. The browser build compiles this as it
+// stands, against emscripten's headers; what emscripten lacks comes in at
+// that build's link, not here.
 #pragma once
 
-#if defined(__EMSCRIPTEN__)
-#include "web/gl_web.h"  // what the browser lacks
-#elif defined(__APPLE__)
+#if defined(__APPLE__)
 #define GL_SILENCE_DEPRECATION
 #include <GLUT/glut.h>
 #include <OpenGL/gl.h>

@@ -1,7 +1,10 @@
 // gl_web.cpp - the pieces of OpenGL, GLU and GLUT that Quenlade needs and
 // emscripten's emulation lacks or takes otherwise; each says why it is here.
-#define QUENLADE_WEB_LAYER
-#include "web/gl_web.h"
+// The program's code is compiled against the plain GL headers and never
+// names this file: the browser build's link reaches it (web/CMakeLists.txt).
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <GL/glut.h>
 
 #include <emscripten.h>
 
@@ -12,57 +15,77 @@
 
 #include "rowmans.h"  // the Roman Simplex stroke font's file, made into a string at build time
 
-// Current normal and colour, which GL keeps between glBegin/glEnd pairs
-// (the mode label is lit with the normal the second cube left) and the
-// emulation does not.
+// The names are the ones ld's --wrap gives: every call of these in the
+// program, in steps/ and in this file comes here; __real_ is the emulation's.
+// NOLINTBEGIN(bugprone-reserved-identifier)
+extern "C" {
+void __real_glBegin(GLenum mode);
+void __real_glEnd();
+void __real_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
+void __real_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void __real_glMaterialfv(GLenum face, GLenum pname, const GLfloat *params);
+}
+
+// The emulation draws immediate-mode lines only when every vertex comes with
+// its normal and colour, and does not keep the current ones between
+// glBegin/glEnd pairs as GL does (the mode label is lit with the normal the
+// second cube left): these keep them and send them along with each vertex.
 static GLfloat normal[3] = {0, 0, 1};
 static GLfloat colour[4] = {1, 1, 1, 1};
 static GLenum open_mode = 0;
 static bool is_open = false;
 
-void web_begin(GLenum mode)
+extern "C" void __wrap_glBegin(GLenum mode)
 {
-    glBegin(mode);
+    __real_glBegin(mode);
     open_mode = mode;
     is_open = true;
 }
 
-void web_end()
+extern "C" void __wrap_glEnd()
 {
-    glEnd();
+    __real_glEnd();
     is_open = false;
 }
 
-void web_normal3f(GLfloat x, GLfloat y, GLfloat z)
+extern "C" void __wrap_glNormal3f(GLfloat x, GLfloat y, GLfloat z)
 {
     normal[0] = x, normal[1] = y, normal[2] = z;
 }
 
-void web_color4fv(const GLfloat *rgba)
+extern "C" void __wrap_glColor4fv(const GLfloat *rgba)
 {
     for (int i = 0; i < 4; i++) colour[i] = rgba[i];
 }
 
-void web_vertex3f(GLfloat x, GLfloat y, GLfloat z)
+extern "C" void __wrap_glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
     glColor4f(colour[0], colour[1], colour[2], colour[3]);
-    glNormal3f(normal[0], normal[1], normal[2]);
-    glVertex3f(x, y, z);
+    __real_glNormal3f(normal[0], normal[1], normal[2]);
+    __real_glVertex3f(x, y, z);
 }
 
-void web_materialfv(GLenum face, GLenum pname, const GLfloat *params)
+// The emulation takes GL_AMBIENT and GL_DIFFUSE one at a time, and applies
+// a material to a whole glBegin/glEnd, so a change inside one ends it and
+// begins another.
+extern "C" void __wrap_glMaterialfv(GLenum face, GLenum pname, const GLfloat *params)
 {
     if (is_open)
-        glEnd();
+        __real_glEnd();
     if (pname == GL_AMBIENT_AND_DIFFUSE) {
-        glMaterialfv(face, GL_AMBIENT, params);
-        glMaterialfv(face, GL_DIFFUSE, params);
+        __real_glMaterialfv(face, GL_AMBIENT, params);
+        __real_glMaterialfv(face, GL_DIFFUSE, params);
     } else {
-        glMaterialfv(face, pname, params);
+        __real_glMaterialfv(face, pname, params);
     }
     if (is_open)
-        glBegin(open_mode);
+        __real_glBegin(open_mode);
 }
+// NOLINTEND(bugprone-reserved-identifier)
+
+// What follows the emulation lacks altogether (the attribute stack, the solid
+// cube, the stroke font), so it is simply defined here; gluLookAt it has, but
+// broken. Their own GL calls go through the wrappers above like any others.
 
 // The attributes that the program and its steps save: the line width (WebGL
 // draws lines one pixel wide whatever it is set to), the switches of
@@ -105,8 +128,10 @@ extern "C" void glPopAttrib()
     }
 }
 
-// Emscripten's own gluLookAt leaves the matrix unchanged; this is the
-// textbook one, which takes precedence at link time.
+// Emscripten's own gluLookAt leaves the matrix unchanged (it hands its
+// arguments to mat4.lookAt in the wrong order). It cannot be wrapped, as the
+// recorder of steps/ wraps it already; so this textbook one is defined in its
+// place, and the recorder's wrapper reaches it as its __real_gluLookAt.
 extern "C" void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble centre_x,
                           GLdouble centre_y, GLdouble centre_z, GLdouble up_x, GLdouble up_y,
                           GLdouble up_z)
@@ -139,14 +164,14 @@ extern "C" void glutSolidCube(GLdouble size)
         GLfloat a[3] = {n[1] != 0 || n[2] != 0 ? 1.0f : 0.0f, n[0] != 0 ? 1.0f : 0.0f, 0};
         GLfloat b[3] = {n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2],
                         n[0] * a[1] - n[1] * a[0]};
-        web_normal3f(n[0], n[1], n[2]);
-        web_begin(GL_QUADS);
+        glNormal3f(n[0], n[1], n[2]);
+        glBegin(GL_QUADS);
         for (int corner = 0; corner < 4; corner++) {
             GLfloat sa = corner == 0 || corner == 3 ? -h : h, sb = corner < 2 ? -h : h;
-            web_vertex3f(n[0] * h + a[0] * sa + b[0] * sb, n[1] * h + a[1] * sa + b[1] * sb,
-                         n[2] * h + a[2] * sa + b[2] * sb);
+            glVertex3f(n[0] * h + a[0] * sa + b[0] * sb, n[1] * h + a[1] * sa + b[1] * sb,
+                       n[2] * h + a[2] * sa + b[2] * sb);
         }
-        web_end();
+        glEnd();
     }
 }
 
@@ -214,9 +239,9 @@ extern "C" void glutStrokeCharacter(void * /*font*/, int character)
     if (!g)
         return;
     for (const std::vector<float> &stroke : g->strokes) {
-        web_begin(GL_LINE_STRIP);
-        for (size_t i = 0; i + 1 < stroke.size(); i += 2) web_vertex3f(stroke[i], stroke[i + 1], 0);
-        web_end();
+        glBegin(GL_LINE_STRIP);
+        for (size_t i = 0; i + 1 < stroke.size(); i += 2) glVertex3f(stroke[i], stroke[i + 1], 0);
+        glEnd();
     }
     glTranslatef(g->advance, 0, 0);
 }

@@ -77,12 +77,15 @@ EMSCRIPTEN_KEEPALIVE int web_show_step(int step)
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
-// The browser shows each frame by itself; this tells the page that one is
-// drawn, with the step shown (0 for none) and, while stepping, the calls of
-// its cube part with the matrix stack after each, as GL gave it.
-void web_swap_buffers()
+// The browser shows each frame by itself (emscripten's glutSwapBuffers does
+// nothing); this tells the page that one is drawn, with the step shown (0 for
+// none) and, while stepping, the calls of its cube part with the matrix stack
+// after each, as GL gave it.
+extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
     int step = shown_step();
     EM_ASM({ Module.onFrame($0 ? UTF8ToString($0) : "", $1); },
            step > 0 ? step_calls_json().c_str() : nullptr, step);
+    __real_glutSwapBuffers();
 }
