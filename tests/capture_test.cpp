@@ -3,9 +3,12 @@
 // README's committed pictures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,14 +42,61 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         EXPECT_TRUE(out.rfind("quenlade-capture: ", 0) == 0 && out.find('\n') == out.size() - 1)
             << args << ": " << out;
     }
+}
 
-    // A file that cannot be written whole (over a 2 KiB limit here) is not
-    // left behind half-written.
-    for (std::string args : {"big.png", "--turn big.gif"}) {
-        auto [status, out] = capture(args, "ulimit -f 2; trap '' XFSZ;");
-        std::string name = args.substr(args.rfind(' ') + 1);
-        EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << name << ": " << out;
-        EXPECT_FALSE(std::ifstream(name).good()) << name << " was left behind";
+// A file appears whole or not at all: a good file of that name stays as it
+// was, byte for byte, and nothing else is left beside it, when the write
+// fails (over a 2 KiB limit here) and when the tool is stopped by a signal
+// while it writes a large turn over it.
+TEST(Capture, NeverLeavesHalfAFile)
+{
+    namespace fs = std::filesystem;
+    if (!getenv("DISPLAY"))
+        GTEST_SKIP() << "a signal would stop xvfb-run, not the tool";
+    const std::string good = "a good file\n";
+    const struct {
+        const char *args;
+        int signal;  // 0: a failed write
+    } cases[] = {{"big.png", 0},
+                 {"--turn big.gif", 0},
+                 {"--turn --size 2000x2000 big.gif", SIGINT},
+                 {"--turn --size 2000x2000 big.gif", SIGTERM},
+                 {"--turn --size 2000x2000 big.gif", SIGHUP}};
+    for (const auto &c : cases) {
+        std::string args = c.args, name = args.substr(args.rfind(' ') + 1);
+        fs::remove_all("over");
+        fs::create_directory("over");
+        std::ofstream("over/" + name) << good;
+        if (c.signal == 0) {
+            auto [status, out] = capture(args, "cd over && ulimit -f 2 && trap '' XFSZ &&");
+            EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << args << ": " << out;
+        } else {
+            std::string command = "cd over && exec " QUENLADE_CAPTURE " " + args + " >/dev/null";
+            pid_t pid = fork();
+            if (pid == 0) {
+                for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);  // as from a terminal
+                execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+                _exit(127);
+            }
+            // Stopped once it is writing: its temporary file has appeared.
+            auto writing = [] {
+                return std::distance(fs::directory_iterator("over"), fs::directory_iterator{}) > 1;
+            };
+            for (int i = 0; i < 6000 && !writing(); i++) usleep(10000);
+            EXPECT_TRUE(writing()) << args << ": no temporary file appeared";
+            kill(pid, c.signal);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+                << args << ", signal " << c.signal << ": status " << status;
+        }
+        std::ifstream file("over/" + name);
+        std::string left(std::istreambuf_iterator<char>(file), {});
+        EXPECT_EQ(left, good) << args << ", signal " << c.signal;
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator("over"))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{name}) << args << ", signal " << c.signal;
     }
 }
 

@@ -63,7 +63,12 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
         "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
-        "it can be opened, otherwise a virtual display started with xvfb-run.",
+        "it can be opened, otherwise a virtual display started with xvfb-run.\n\n"
+        "The file is written whole or not at all: it is written to a hidden temporary\n"
+        "file in the same folder and renamed to OUTPUT only once complete, so an\n"
+        "existing OUTPUT stays as it was until then. When writing fails (a full disk\n"
+        "too), or the tool is stopped by SIGINT, SIGTERM or SIGHUP, the temporary file\n"
+        "is removed and OUTPUT is left untouched.",
         program};
     app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
     std::string mode = "on";
