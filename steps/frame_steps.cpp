@@ -90,7 +90,7 @@ void draw_step(const GLfloat *ghost)
     const GLfloat white[] = {1, 1, 1, 1};
     glColor4fv(white);
     std::string caption = std::to_string(rec.step) + ". " + rec.calls.back();
-    draw_text_2d(caption.c_str(), 10, static_cast<float>(viewport[3]) - 24, 0, 0.11f, 0.11f, 0);
+    draw_text_2d(caption.c_str(), 10, static_cast<float>(viewport[3]) - 28, 0, 0.15f, 0.15f, 0);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

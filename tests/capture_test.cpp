@@ -64,6 +64,14 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         EXPECT_EQ(status, 2) << c.args;
         EXPECT_EQ(out, "quenlade-capture: " + std::string(c.message) + "\n") << c.args;
     }
+    // A sheet larger than common viewers show is refused, with the largest
+    // size that is accepted.
+    auto [status, out] = capture("--steps --size 4000x4000 x.png");
+    EXPECT_TRUE(status == 2 && out.find('\n') == out.size() - 1 &&
+                out.rfind("quenlade-capture: --size 4000x4000: a sheet of 10 steps", 0) == 0 &&
+                out.find("16384 a side") != std::string::npos &&
+                out.find("at most --size") != std::string::npos)
+        << out;
 }
 
 // A file appears whole or not at all: a good file of that name stays as it

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -142,7 +143,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "the frame step by step: a picture after each modelview call that the frame\n"
                  "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
                  "shows one step a second, a .png all of them on one sheet (at most 16384\n"
-                 "pixels a side). The calls are listed on standard output. Not with --turn")
+                 "pixels a side). Each step is the window's picture with a band above it for\n"
+                 "its call. The calls are listed on standard output. Not with --turn")
         ->disable_flag_override();
     app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("");
     try {
@@ -202,7 +204,9 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         return run_under_xvfb(argc, argv);
     int glut_argc = 1;  // GLUT sees none of our options
     char *glut_argv[] = {argv[0], nullptr};
-    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1]))
+    const bool sheet = steps && ends_with(output, ".png");
+    const int band = steps ? caption_band : 0;
+    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1] + band))
         return fail("the capture window was never shown");
     scene_state.use_push_pop = mode_text == "on";
     scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(angle);
@@ -211,12 +215,29 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     scene_state.cam_z = static_cast<float>(eye[2]);
 
     std::string error;
+    if (sheet) {
+        size_t count = count_steps();
+        sheet_layout layout = sheet_size(count, size[0], size[1] + band);
+        if (layout.width > largest_sheet || layout.height > largest_sheet) {
+            // The largest window each way whose sheet is still accepted.
+            sheet_layout one = sheet_size(count, 0, band);
+            int width = std::min(4096, (largest_sheet - one.width) / layout.columns);
+            int height = std::min(4096, (largest_sheet - one.height) / 2);
+            return bad("--size " + size_text,
+                       "a sheet of " + std::to_string(count) + " steps would be " +
+                           std::to_string(layout.width) + "x" + std::to_string(layout.height) +
+                           " pixels, more than the " + std::to_string(largest_sheet) +
+                           " a side that common viewers show: at most --size " +
+                           std::to_string(width) + "x" + std::to_string(height) +
+                           " for this sheet");
+        }
+    }
     if (steps) {
-        std::vector<frame_step> pictures = draw_steps();
+        std::vector<frame_step> pictures = draw_steps(band);
         for (size_t i = 0; i < pictures.size(); i++)
             printf("%zu. %s\n", i + 1, pictures[i].call.c_str());
         gif_stream gif;
-        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1], 100)
+        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1] + band, 100)
                                           : write_png(output, contact_sheet(pictures));
         for (size_t i = 0; gif.file && i < pictures.size() && error.empty(); i++)
             error = gif_add_frame(gif, pictures[i].picture);
