@@ -146,14 +146,16 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "pixels a side). Each step is the window's picture with a band above it for\n"
                  "its call. The calls are listed on standard output. Not with --turn")
         ->disable_flag_override();
-    app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("");
+    app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("")->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success &e) {  // --help or --version
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
-        // Left: an option without its value, or a flag given one.
+        // Left: no OUTPUT, an option without its value, or a flag given one.
         const std::string what = e.what();
+        if (what.rfind("OUTPUT ", 0) == 0)
+            return bad("no OUTPUT", "name the .png or .gif file to write");
         for (const auto &rule : rules) {
             if (what.rfind(std::string(rule.option) + ":", 0) == 0)
                 return bad(std::string(rule.option) + " without a value", rule.accepted);
@@ -193,12 +195,10 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         return bad("--size " + size_text, rules[3].accepted);
     if (turn && steps)
         return bad("--turn with --steps", "give one of them");
-    if (output.empty())
-        return bad("no OUTPUT", "name the .png or .gif file to write");
     if (turn && !ends_with(output, ".gif"))
         return bad(output, "--turn writes an animation, so OUTPUT must end in .gif");
     if (!ends_with(output, ".png") && !ends_with(output, ".gif"))
-        return bad(output, "OUTPUT must end in .png or .gif");
+        return bad(output.empty() ? "''" : output, "OUTPUT must end in .png or .gif");
 
     if (!display_opens())
         return run_under_xvfb(argc, argv);
