@@ -28,7 +28,8 @@ const matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 struct {
     int step = 0;  // shown, 0 for none
     enum { before_view, in_view, after_view } part = before_view;
-    int quiet = 0;  // inside a call whose own calls are not steps
+    int quiet = 0;      // inside a call whose own calls are not steps
+    bool band = false;  // the caption has a band of its own above the scene
     matrix view = identity, view_inverse = identity;
     std::vector<matrix> stack, modelview_stack;  // as in frame_call
     std::vector<frame_call> calls;
@@ -146,8 +147,9 @@ void draw_step(int step, const frame_call &c)
     std::string caption = std::to_string(step) + ". " + c.call;
     std::string depth = "depth " + std::to_string(c.depth);
     const float top = static_cast<float>(viewport[3]);
-    draw_text_2d(caption.c_str(), 10, top - 24, 0, 0.11f, 0.11f, 0);
-    draw_text_2d(depth.c_str(), 10, top - 44, 0, 0.11f, 0.11f, 0);
+    const float scale = rec.band ? 0.15f : 0.11f;  // a capital is 15 or 11 pixels high
+    draw_text_2d(caption.c_str(), 10, top - 200 * scale + 4, 0, scale, scale, 0);
+    draw_text_2d(depth.c_str(), 10, top - 320 * scale + 4, 0, 0.8f * scale, 0.8f * scale, 0);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -197,6 +199,11 @@ void show_step(int step)
 {
     int last = static_cast<int>(rec.calls.size());
     rec.step = step < 0 ? 0 : last > 0 && step > last ? last : step;
+}
+
+void caption_in_band(bool band)
+{
+    rec.band = band;
 }
 
 int shown_step()

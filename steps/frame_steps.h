@@ -42,6 +42,11 @@ void show_step(int step);
 // The step the last frame drew, or that show_step asked for since.
 int shown_step();
 
+// Where the step's caption goes: over the top of the scene, small enough to
+// leave the scene readable (the page), or, with a band, in a band of the
+// window above the scene, larger (quenlade-capture's pictures).
+void caption_in_band(bool band);
+
 // The calls of the cube part of the last frame drawn, at a step or not.
 const std::vector<frame_call> &step_calls();
 

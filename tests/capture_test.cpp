@@ -3,10 +3,13 @@
 // README's committed pictures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -27,27 +30,104 @@ std::pair<int, std::string> capture(const std::string &args, const char *env = "
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-// Each mistake gets one line that says what is wrong, and status 2: one that
-// the option parser finds, and the tool's own rules (numbers must be finite,
-// a turn is a GIF, pictures are PNG or GIF). A failed write gets one line and
-// status 1.
+// Each wrong argument gets one line that says which, what was given and what
+// is accepted, and status 2. Numbers are decimal numbers.
 TEST(Capture, RefusesBadArgumentsWithOneLine)
 {
-    for (const char *args : {"--angle 360.5 a.png", "--angle nan a.png", "--eye 1,nan,3 a.png",
-                             "--turn a.png", "a.jpg"}) {
-        auto [status, out] = capture(args);
-        EXPECT_EQ(status, 2) << args;
-        EXPECT_TRUE(out.rfind("quenlade-capture: ", 0) == 0 && out.find('\n') == out.size() - 1)
-            << args << ": " << out;
+    const struct {
+        const char *args, *message;
+    } cases[] = {
+        {"--mode of a.png", "--mode of: the mode must be on or off"},
+        {"--angle 400 a.png",
+         "--angle 400: the angle must be a decimal number from 0 to 360 degrees"},
+        {"--angle 0x10 a.png",
+         "--angle 0x10: the angle must be a decimal number from 0 to 360 degrees"},
+        {"a.png --angle",
+         "--angle without a value: the angle must be a decimal number from 0 to 360 degrees"},
+        {"--eye 1,nan,3 a.png",
+         "--eye 1,nan,3: the eye point must be three decimal numbers X,Y,Z, each from -1000 to "
+         "1000"},
+        {"--eye 1,2,3,4 a.png",
+         "--eye 1,2,3,4: the eye point must be three decimal numbers X,Y,Z, each from -1000 to "
+         "1000"},
+        {"--size 5000x10 a.png",
+         "--size 5000x10: the size must be WxH, two whole numbers of pixels from 1 to 4096, such "
+         "as 800x600"},
+        {"--turn --steps a.gif", "--turn with --steps: give one of them"},
+        {"--turn a.png", "a.png: --turn writes an animation, so OUTPUT must end in .gif"},
+        {"a.jpg", "a.jpg: OUTPUT must end in .png or .gif"},
+        {"--mode on", "no OUTPUT: name the .png or .gif file to write"},
+        {"a.png b.png", "b.png: one output file at a time, and a.png is given"},
+        {"--frob a.png", "--frob: no such option (see --help)"},
+    };
+    for (const auto &c : cases) {
+        auto [status, out] = capture(c.args);
+        EXPECT_EQ(status, 2) << c.args;
+        EXPECT_EQ(out, "quenlade-capture: " + std::string(c.message) + "\n") << c.args;
     }
+    // A sheet larger than common viewers show is refused, with the largest
+    // size that is accepted.
+    auto [status, out] = capture("--steps --size 4000x4000 x.png");
+    EXPECT_TRUE(status == 2 && out.find('\n') == out.size() - 1 &&
+                out.rfind("quenlade-capture: --size 4000x4000: a sheet of 10 steps", 0) == 0 &&
+                out.find("16384 a side") != std::string::npos &&
+                out.find("at most --size") != std::string::npos)
+        << out;
+}
 
-    // A file that cannot be written whole (over a 2 KiB limit here) is not
-    // left behind half-written.
-    for (std::string args : {"big.png", "--turn big.gif"}) {
-        auto [status, out] = capture(args, "ulimit -f 2; trap '' XFSZ;");
-        std::string name = args.substr(args.rfind(' ') + 1);
-        EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << name << ": " << out;
-        EXPECT_FALSE(std::ifstream(name).good()) << name << " was left behind";
+// A file appears whole or not at all: a good file of that name stays as it
+// was, byte for byte, and nothing else is left beside it, when the write
+// fails (over a 2 KiB limit here) and when the tool is stopped by a signal
+// while it writes a large turn over it.
+TEST(Capture, NeverLeavesHalfAFile)
+{
+    namespace fs = std::filesystem;
+    if (!getenv("DISPLAY"))
+        GTEST_SKIP() << "a signal would stop xvfb-run, not the tool";
+    const std::string good = "a good file\n";
+    const struct {
+        const char *args;
+        int signal;  // 0: a failed write
+    } cases[] = {{"big.png", 0},
+                 {"--turn big.gif", 0},
+                 {"--turn --size 2000x2000 big.gif", SIGINT},
+                 {"--turn --size 2000x2000 big.gif", SIGTERM},
+                 {"--turn --size 2000x2000 big.gif", SIGHUP}};
+    for (const auto &c : cases) {
+        std::string args = c.args, name = args.substr(args.rfind(' ') + 1);
+        fs::remove_all("over");
+        fs::create_directory("over");
+        std::ofstream("over/" + name) << good;
+        if (c.signal == 0) {
+            auto [status, out] = capture(args, "cd over && ulimit -f 2 && trap '' XFSZ &&");
+            EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << args << ": " << out;
+        } else {
+            std::string command = "cd over && exec " QUENLADE_CAPTURE " " + args + " >/dev/null";
+            pid_t pid = fork();
+            if (pid == 0) {
+                for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);  // as from a terminal
+                execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+                _exit(127);
+            }
+            // Stopped once it is writing: its temporary file has appeared.
+            auto writing = [] {
+                return std::distance(fs::directory_iterator("over"), fs::directory_iterator{}) > 1;
+            };
+            for (int i = 0; i < 6000 && !writing(); i++) usleep(10000);
+            EXPECT_TRUE(writing()) << args << ": no temporary file appeared";
+            kill(pid, c.signal);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+                << args << ", signal " << c.signal << ": status " << status;
+        }
+        std::ifstream file("over/" + name);
+        std::string left(std::istreambuf_iterator<char>(file), {});
+        EXPECT_EQ(left, good) << args << ", signal " << c.signal;
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator("over"))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{name}) << args << ", signal " << c.signal;
     }
 }
 

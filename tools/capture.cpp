@@ -7,10 +7,12 @@
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -75,68 +77,98 @@ static int run_under_xvfb(int argc, char **argv)
     return fail("no display, and xvfb-run could not be started (install the xvfb package)");
 }
 
-// CLI11 throws outside parse() only for a mistake in setting up the options,
-// which should end the program.
+// A decimal number from lo to hi, written plainly: strtod alone would also
+// take 0x10, inf, nan and 1e999.
+static bool decimal(const std::string &text, double lo, double hi, double &value)
+{
+    static const std::regex plain(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+))");
+    if (!std::regex_match(text, plain))
+        return false;
+    value = std::strtod(text.c_str(), nullptr);
+    return value >= lo && value <= hi;
+}
+
+// The parts of text between separators, empty ones too.
+static std::vector<std::string> split(const std::string &text, char separator)
+{
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == separator)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
+// What each option accepts, in the words of its one-line message.
+static const struct {
+    const char *option, *accepted;
+} rules[] = {
+    {"--mode", "the mode must be on or off"},
+    {"--angle", "the angle must be a decimal number from 0 to 360 degrees"},
+    {"--eye", "the eye point must be three decimal numbers X,Y,Z, each from -1000 to 1000"},
+    {"--size", "the size must be WxH, two whole numbers of pixels from 1 to 4096, such as 800x600"},
+};
+
+// One line for an argument that is wrong: which, what was given, what is
+// accepted.
+static int bad(const std::string &given, const std::string &accepted)
+{
+    return fail(given + ": " + accepted, 2);
+}
+
+// CLI11 reads the command line; its complaints are put in this program's
+// words. It throws outside parse() only for a mistake in setting up the
+// options, which should end the program.
 int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
 {
     CLI::App app{
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
         "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
-        "it can be opened, otherwise a virtual display started with xvfb-run.",
+        "it can be opened, otherwise a virtual display started with xvfb-run.\n\n"
+        "The file is written whole or not at all: it is written to a hidden temporary\n"
+        "file in the same folder and renamed to OUTPUT only once complete, so an\n"
+        "existing OUTPUT stays as it was until then. When writing fails (a full disk\n"
+        "too), or the tool is stopped by SIGINT, SIGTERM or SIGHUP, the temporary file\n"
+        "is removed and OUTPUT is left untouched.",
         program};
     app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
-    std::string mode = "on";
-    float angle = 0.0f;
-    std::vector<float> eye = {home_eye.x, home_eye.y, home_eye.z};
-    std::vector<int> size = {500, 500};
+    // Taken as written, and checked below; the last of a repeated option counts.
+    std::string mode_text = "on", angle_text = "0", eye_text, size_text = "500x500", output;
     bool turn = false, steps = false, json = false;
-    std::string output;
-
-    const CLI::Validator finite(
-        [](const std::string &text) {
-            char *end = nullptr;
-            double value = std::strtod(text.c_str(), &end);
-            return end != text.c_str() && *end == '\0' && std::isfinite(value)
-                       ? ""
-                       : text + " is not a finite number";
-        },
-        "FINITE");
-    app.add_option("--mode", mode,
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.allow_extras();  // reported below, in this program's words
+    app.add_option("--mode", mode_text,
                    "push/pop mode: on brackets each cube with a matrix push and\n"
                    "pop, off composes the second cube onto the first")
-        ->check(CLI::IsMember({"on", "off"}).description(""))
         ->type_name("on|off")
         ->capture_default_str();
-    app.add_option("--angle", angle, "angle of both cubes, 0 to 360 degrees")
-        ->check(finite.description(""))
-        ->check(CLI::Range(0.0f, 360.0f).description(""))
+    app.add_option("--angle", angle_text, "angle of both cubes, 0 to 360 degrees")
         ->type_name("DEG")
         ->capture_default_str();
-    app.add_option("--eye", eye, "the eye point, as X,Y,Z (default: the home view, 1.69,2.9,8.1)")
-        ->delimiter(',')
-        ->expected(3)
-        ->check(finite.description(""))
-        ->check(CLI::Range(-1000.0f, 1000.0f).description(""))
-        ->type_name("NUM");
-    app.add_option(
-           "--size", size,
-           "the window's width and height in pixels, as WxH, each 1 to 4096\n(default 500x500)")
-        ->delimiter('x')
-        ->expected(2)
-        ->check(CLI::Range(1, 4096).description(""))
-        ->type_name("NUM");
-    CLI::Option *turn_flag =
-        app.add_flag("--turn", turn,
-                     "one turn from --angle on: 73 frames 5 degrees and 100 ms apart, past 360\n"
-                     "starting again at 0, as the program animates it; OUTPUT must end in .gif");
+    app.add_option("--eye", eye_text,
+                   "the eye point, as X,Y,Z, each -1000 to 1000 (default: the home\n"
+                   "view, 1.69,2.9,8.1)")
+        ->type_name("X,Y,Z");
+    app.add_option("--size", size_text,
+                   "the window's width and height in pixels, as WxH, each 1 to 4096")
+        ->type_name("WxH")
+        ->capture_default_str();
+    app.add_flag("--turn", turn,
+                 "one turn from --angle on: 73 frames 5 degrees and 100 ms apart, past 360\n"
+                 "starting again at 0, as the program animates it; OUTPUT must end in .gif")
+        ->disable_flag_override();
     app.add_flag("--steps", steps,
                  "the frame step by step: a picture after each modelview call that the frame\n"
                  "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
-                 "shows one step a second, a .png all of them on one sheet. The calls are\n"
-                 "listed on standard output, each with the depth of the matrix stack and the\n"
-                 "frame it leaves in world coordinates: its x, y and z axes and its origin")
-        ->excludes(turn_flag);
+                 "shows one step a second, a .png all of them on one sheet (at most 16384\n"
+                 "pixels a side). Each step is the window's picture with a band above it for\n"
+                 "its call. The calls are listed on standard output, each with the depth of\n"
+                 "the matrix stack and the frame it leaves in world coordinates: its x, y and\n"
+                 "z axes and its origin. Not with --turn")
+        ->disable_flag_override();
     app.add_flag("--json", json,
                  "with --steps, list the steps on standard output as one JSON document instead:\n"
                  "a list of steps, each with \"call\", \"depth\", \"world\" (the top matrix with\n"
@@ -145,48 +177,103 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "also \"stack\" and \"modelview_stack\", every matrix on the stack from the\n"
                  "view up, each both ways, and for a pop \"ghost\" and \"ghost_modelview\", the\n"
                  "matrix it threw away")
-        ->needs("--steps");
-    app.add_option("OUTPUT", output, "the .png or .gif file to write")
-        ->required()
-        ->type_name("")
-        ->check(CLI::Validator(
-            [&turn](const std::string &name) -> std::string {
-                if (turn && !ends_with(name, ".gif"))
-                    return "--turn writes an animation: OUTPUT must end in .gif";
-                return ends_with(name, ".png") || ends_with(name, ".gif")
-                           ? ""
-                           : "OUTPUT must end in .png or .gif";
-            },
-            ""));
+        ->disable_flag_override();
+    app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("")->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success &e) {  // --help or --version
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
-        return fail(std::string(e.what()) + " (see --help)", 2);
+        // Left: no OUTPUT, an option without its value, or a flag given one.
+        const std::string what = e.what();
+        if (what.rfind("OUTPUT ", 0) == 0)
+            return bad("no OUTPUT", "name the .png or .gif file to write");
+        for (const auto &rule : rules) {
+            if (what.rfind(std::string(rule.option) + ":", 0) == 0)
+                return bad(std::string(rule.option) + " without a value", rule.accepted);
+        }
+        for (const char *flag : {"--turn", "--steps", "--json"}) {
+            if (what.rfind(std::string(flag + 2) + " ", 0) == 0)  // CLI11 names it without --
+                return bad(std::string(flag) + " with a value", "it takes none");
+        }
+        return fail("cannot read the arguments: " + what + " (see --help)", 2);
     }
+
+    for (const std::string &extra : app.remaining()) {
+        if (extra == "--")  // what follows is OUTPUT, even if it begins with -
+            continue;
+        if (extra.size() > 1 && extra[0] == '-')
+            return bad(extra, "no such option (see --help)");
+        return bad(extra, "one output file at a time, and " + output + " is given");
+    }
+    if (mode_text != "on" && mode_text != "off")
+        return bad("--mode " + mode_text, rules[0].accepted);
+    double angle = 0;
+    if (!decimal(angle_text, 0, 360, angle))
+        return bad("--angle " + angle_text, rules[1].accepted);
+    double eye[3] = {home_eye.x, home_eye.y, home_eye.z};
+    if (!eye_text.empty()) {
+        std::vector<std::string> parts = split(eye_text, ',');
+        for (size_t i = 0; i < 3; i++) {
+            if (parts.size() != 3 || !decimal(parts[i], -1000, 1000, eye[i]))
+                return bad("--eye " + eye_text, rules[2].accepted);
+        }
+    }
+    int size[2] = {0, 0};
+    std::smatch wxh;
+    static const std::regex whole_by_whole("([0-9]{1,5})x([0-9]{1,5})");
+    if (!std::regex_match(size_text, wxh, whole_by_whole) || (size[0] = std::stoi(wxh[1])) < 1 ||
+        size[0] > 4096 || (size[1] = std::stoi(wxh[2])) < 1 || size[1] > 4096)
+        return bad("--size " + size_text, rules[3].accepted);
+    if (turn && steps)
+        return bad("--turn with --steps", "give one of them");
+    if (json && !steps)
+        return bad("--json without --steps", "it lists the steps");
+    if (turn && !ends_with(output, ".gif"))
+        return bad(output, "--turn writes an animation, so OUTPUT must end in .gif");
+    if (!ends_with(output, ".png") && !ends_with(output, ".gif"))
+        return bad(output.empty() ? "''" : output, "OUTPUT must end in .png or .gif");
 
     if (!display_opens())
         return run_under_xvfb(argc, argv);
     int glut_argc = 1;  // GLUT sees none of our options
     char *glut_argv[] = {argv[0], nullptr};
-    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1]))
+    const bool sheet = steps && ends_with(output, ".png");
+    const int band = steps ? caption_band : 0;
+    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1] + band))
         return fail("the capture window was never shown");
-    scene_state.use_push_pop = mode == "on";
-    scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
-    scene_state.cam_x = eye[0];
-    scene_state.cam_y = eye[1];
-    scene_state.cam_z = eye[2];
+    scene_state.use_push_pop = mode_text == "on";
+    scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(angle);
+    scene_state.cam_x = static_cast<float>(eye[0]);
+    scene_state.cam_y = static_cast<float>(eye[1]);
+    scene_state.cam_z = static_cast<float>(eye[2]);
 
     std::string error;
+    if (sheet) {
+        size_t count = count_steps();
+        sheet_layout layout = sheet_size(count, size[0], size[1] + band);
+        if (layout.width > largest_sheet || layout.height > largest_sheet) {
+            // The largest window each way whose sheet is still accepted.
+            sheet_layout one = sheet_size(count, 0, band);
+            int width = std::min(4096, (largest_sheet - one.width) / layout.columns);
+            int height = std::min(4096, (largest_sheet - one.height) / 2);
+            return bad("--size " + size_text,
+                       "a sheet of " + std::to_string(count) + " steps would be " +
+                           std::to_string(layout.width) + "x" + std::to_string(layout.height) +
+                           " pixels, more than the " + std::to_string(largest_sheet) +
+                           " a side that common viewers show: at most --size " +
+                           std::to_string(width) + "x" + std::to_string(height) +
+                           " for this sheet");
+        }
+    }
     if (steps) {
-        std::vector<frame_step> pictures = draw_steps();
+        std::vector<frame_step> pictures = draw_steps(band);
         if (json)
             fputs(step_calls_json().c_str(), stdout);
         else
             print_steps(step_calls());
         gif_stream gif;
-        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1], 100)
+        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1] + band, 100)
                                           : write_png(output, contact_sheet(pictures));
         for (size_t i = 0; gif.file && i < pictures.size() && error.empty(); i++)
             error = gif_add_frame(gif, pictures[i].picture);

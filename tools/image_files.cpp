@@ -8,27 +8,151 @@
 #include <gif_lib.h>
 #include <png.h>
 
-#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
+namespace {
+
+// The temporary file being written, if any, for the signal handler: a fixed
+// buffer, as a handler may not allocate.
+char pending[PATH_MAX + 16];
+
+const int stopping_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void remove_pending_and_stop(int signal_number)
+{
+    if (pending[0])
+        unlink(pending);
+    signal(signal_number, SIG_DFL);
+    raise(signal_number);
+}
+
+// Holds the stopping signals back while alive, so that a temporary file and
+// its name in `pending` come and go together.
+class signals_held {
+public:
+    signals_held()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : stopping_signals) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &old_);
+    }
+    ~signals_held()
+    {
+        sigprocmask(SIG_SETMASK, &old_, nullptr);
+    }
+    signals_held(const signals_held &) = delete;
+    signals_held &operator=(const signals_held &) = delete;
+
+private:
+    sigset_t old_{};
+};
+
+// Creates a temporary file beside path, in the same folder because a rename
+// replaces a file in one step only within one file system, with the
+// permissions a new file gets. Returns its descriptor, or -1 with errno set.
+int open_temp(const std::string &path, std::string &temp)
+{
+    static bool handled = false;
+    if (!handled) {
+        for (int s : stopping_signals) {
+            struct sigaction action {};
+            sigaction(s, nullptr, &action);
+            if (action.sa_handler == SIG_IGN)
+                continue;  // under nohup, say: stays ignored
+            action.sa_handler = remove_pending_and_stop;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = 0;
+            sigaction(s, &action, nullptr);
+        }
+        handled = true;
+    }
+    size_t slash = path.rfind('/');
+    size_t base = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = path.substr(0, base) + "." + path.substr(base) + ".XXXXXX";
+    if (name.size() >= sizeof pending) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    signals_held held;
+    std::vector<char> buffer(name.begin(), name.end());
+    buffer.push_back('\0');
+    int fd = mkstemp(buffer.data());
+    if (fd < 0)
+        return -1;
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);  // mkstemp makes it private to its owner
+    temp = buffer.data();
+    std::copy(buffer.begin(), buffer.end(), pending);
+    return fd;
+}
+
+void discard_temp(const std::string &temp)
+{
+    signals_held held;
+    if (!temp.empty())
+        unlink(temp.c_str());
+    pending[0] = '\0';
+}
+
+// Puts the finished temporary file in path's place. "" or why it failed.
+std::string commit_temp(const std::string &temp, const std::string &path)
+{
+    signals_held held;
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        std::string why = strerror(errno);
+        unlink(temp.c_str());
+        pending[0] = '\0';
+        return why;
+    }
+    pending[0] = '\0';
+    return "";
+}
+
+}  // namespace
+
 std::string write_png(const std::string &path, const image &picture)
 {
+    std::string temp;
+    int fd = open_temp(path, temp);
+    FILE *file = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!file) {
+        std::string why = strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        discard_temp(temp);
+        return "cannot write " + path + ": " + why;
+    }
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(picture.width);
     png.height = static_cast<png_uint_32>(picture.height);
     png.format = PNG_FORMAT_RGB;
-    // libpng removes the file itself when the write fails.
-    if (!png_image_write_to_file(&png, path.c_str(), 0, picture.rgb.data(), 0, nullptr)) {
-        return "cannot write " + path + ": " + png.message;
-    }
-    return "";
+    std::string why;
+    if (!png_image_write_to_stdio(&png, file, 0, picture.rgb.data(), 0, nullptr))
+        why = png.message;
+    // Written to disk before the rename, so that a full disk is a failure
+    // here and not a damaged file later.
+    else if (fflush(file) != 0 || fsync(fileno(file)) != 0)
+        why = strerror(errno);
+    if (fclose(file) != 0 && why.empty())
+        why = strerror(errno);
+    if (why.empty())
+        why = commit_temp(temp, path);
+    else
+        discard_temp(temp);
+    return why.empty() ? "" : "cannot write " + path + ": " + why;
 }
 
 image read_png(const std::string &path)
@@ -95,7 +219,10 @@ std::string give_up(gif_stream &gif, const char *why)
     if (gif.file)
         EGifCloseFile(gif.file, &error);
     gif.file = nullptr;
-    std::remove(gif.path.c_str());
+    if (gif.keep_fd >= 0)
+        close(gif.keep_fd);
+    gif.keep_fd = -1;
+    discard_temp(gif.temp);
     return "cannot write " + gif.path + ": " + why;
 }
 
@@ -103,17 +230,18 @@ std::string give_up(gif_stream &gif, const char *why)
 
 std::string gif_begin(gif_stream &gif, const std::string &path, int width, int height, int delay_cs)
 {
-    gif = gif_stream{path, nullptr, delay_cs};
-    // Opened here rather than by giflib, so the file gets the usual
-    // permissions (giflib would make it private to its owner).
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    gif = gif_stream{path, "", -1, nullptr, delay_cs};
+    int fd = open_temp(path, gif.temp);
     if (fd < 0)
         return "cannot write " + path + ": " + strerror(errno);
+    // giflib closes the file it is given; a second descriptor of it lets
+    // gif_end flush it to disk after that.
+    gif.keep_fd = dup(fd);
     int error = 0;
-    gif.file = EGifOpenFileHandle(fd, &error);
+    gif.file = gif.keep_fd < 0 ? nullptr : EGifOpenFileHandle(fd, &error);
     if (!gif.file) {
         close(fd);
-        return give_up(gif, GifErrorString(error));
+        return give_up(gif, gif.keep_fd < 0 ? strerror(errno) : GifErrorString(error));
     }
     EGifSetGifVersion(gif.file, true);
     // The application extension that makes viewers loop the animation for
@@ -164,5 +292,12 @@ std::string gif_end(gif_stream &gif)
     int error = 0;
     bool ok = EGifCloseFile(gif.file, &error) == GIF_OK;
     gif.file = nullptr;
-    return ok ? "" : give_up(gif, GifErrorString(error));
+    if (!ok)
+        return give_up(gif, GifErrorString(error));
+    if (fsync(gif.keep_fd) != 0)
+        return give_up(gif, strerror(errno));
+    close(gif.keep_fd);
+    gif.keep_fd = -1;
+    std::string why = commit_temp(gif.temp, gif.path);
+    return why.empty() ? "" : "cannot write " + gif.path + ": " + why;
 }
