@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -53,7 +54,8 @@ void replay(const std::string &call, std::vector<model> &stack, model *ghost)
     std::string name = call.substr(0, call.find('('));
     std::vector<double> a;
     std::istringstream args(call.substr(call.find('(') + 1));
-    for (std::string word; args >> word;) a.push_back(std::atof(word.c_str() + (word[0] == '{')));
+    for (std::string word; args >> word;)
+        a.push_back(std::strtod(word.c_str() + (word[0] == '{'), nullptr));
     model &m = stack.back(), t = identity;
     if (name == "glPushMatrix") {
         stack.push_back(m);
