@@ -9,7 +9,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -44,6 +43,30 @@ std::string decimal(double v)
     if (s.back() == '.')
         s.pop_back();
     return s == "-0" ? "0" : s;
+}
+
+// The value of a plain decimal such as -12.5, read here rather than by
+// strtod, which would bring the whole of the C library's number reading into
+// the page. Exact to 15 digits, which is more than any bound here needs.
+double decimal_value(const std::string &digits)
+{
+    long long whole = 0;
+    int scale = 0;
+    bool point = false, huge = false;
+    for (char c : digits) {
+        if (c == '.') {
+            point = true;
+        } else if (c >= '0' && c <= '9' && whole < 100000000000000LL) {
+            whole = whole * 10 + (c - '0');
+            scale += point;
+        } else if (c >= '0' && c <= '9' && !point) {
+            huge = true;
+        }
+    }
+    double power = 1;
+    for (int i = 0; i < scale; i++) power *= 10;
+    const double value = huge ? HUGE_VAL : static_cast<double>(whole) / power;
+    return digits[0] == '-' ? -value : value;
 }
 
 struct reader {
@@ -103,7 +126,7 @@ struct reader {
                 digits++;
         }
         if (digits > 0)
-            value = std::strtod(text.substr(at, end - at).c_str(), nullptr);
+            value = decimal_value(text.substr(at, end - at));
         if (digits == 0 || value < lo || value > hi)
             return fail(
                 at, what.empty() ? "a number from " + decimal(lo) + " to " + decimal(hi) : what);
