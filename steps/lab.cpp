@@ -272,7 +272,7 @@ std::string lab_c_code(const lab &l)
         "    // The cube part, " + mode_words(l.push_pop) + ", as changed in the lab\n";
     int depth = 1, cubes = 0;  // depth 1: the view, where the cube part starts
     auto line = [&code, &depth](const std::string &text) {
-        code += std::string(4 * depth, ' ') + text + "\n";
+        code += std::string(static_cast<size_t>(4 * depth), ' ') + text + "\n";
     };
     for (size_t k = 0; k < l.calls.size(); k++) {
         // The frame sets each cube's material before its own cube's call.
