@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,7 +56,8 @@ void replay(const std::string &call, std::vector<model> &stack, model *ghost)
     std::string name = call.substr(0, call.find('('));
     std::vector<double> a;
     std::istringstream args(call.substr(call.find('(') + 1));
-    for (std::string word; args >> word;) a.push_back(std::atof(word.c_str() + (word[0] == '{')));
+    for (std::string word; args >> word;)
+        a.push_back(std::strtod(word.c_str() + (word[0] == '{'), nullptr));
     model &m = stack.back(), t = identity;
     if (name.rfind("//", 0) == 0) {
         return;  // switched off in the lab
