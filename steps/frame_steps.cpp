@@ -10,6 +10,14 @@
 // gluLookAt (the browser's own calls glMultMatrixf and glTranslatef) or by
 // this file's drawing are not steps.
 //
+// In the lab, each wrapper of the cube part first offers its place to the
+// lab's call of that place (made_lab_call): that one is made with the real
+// function, and what the frame asked for is not. Calls are matched by place,
+// not by name, so that swapped calls swap. The cubes' materials are not
+// modelview calls and stay where the frame sets them: a cube takes the
+// colour set before its place, so swapped cubes swap colours, and a cube
+// moved before the grey one's place is drawn in the axes' white.
+//
 // Every call that changes the modelview matrix or its stack is wrapped here,
 // so that none passes unseen; CMake hands ld one --wrap for each __wrap_
 // function of this file.
@@ -18,6 +26,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "app/scene_state.h"
 #include "render/gl.h"
 #include "render/stroke_text.h"
 
@@ -33,6 +42,11 @@ struct {
     matrix view = identity, view_inverse = identity;
     std::vector<matrix> stack, modelview_stack;  // as in frame_call
     std::vector<frame_call> calls;
+    bool in_lab = false;             // a lab is in use:
+    lab changed;                     // this one
+    const lab *frame_lab = nullptr;  // the lab this frame's cube part makes, if any
+    const lab *written = nullptr;    // how the lab writes this frame's calls
+    GLint start_depth = 1;           // where the cube part began
 } rec;
 
 matrix product(const matrix &a, const matrix &b)
@@ -145,7 +159,8 @@ void draw_step(int step, const frame_call &c)
     const GLfloat white[] = {1, 1, 1, 1};
     glColor4fv(white);
     std::string caption = std::to_string(step) + ". " + c.call;
-    std::string depth = "depth " + std::to_string(c.depth);
+    std::string depth =
+        "depth " + std::to_string(c.depth) + (c.error.empty() ? "" : "  " + c.error);
     const float top = static_cast<float>(viewport[3]);
     const float scale = rec.band ? 0.15f : 0.11f;  // a capital is 15 or 11 pixels high
     draw_text_2d(caption.c_str(), 10, top - 200 * scale + 4, 0, scale, scale, 0);
@@ -160,10 +175,13 @@ void draw_step(int step, const frame_call &c)
 
 // Notes a call that has just been made, with the stack as GL now holds it.
 // ghost: the matrix a pop threw away.
-void note(const std::string &text, const matrix *ghost = nullptr)
+void note(const std::string &text, const matrix *ghost = nullptr, const std::string &error = "")
 {
     frame_call c;
     c.call = text;
+    c.error = error;
+    if (rec.written && rec.calls.size() < rec.written->calls.size())
+        c.text = lab_entry(rec.written->calls[rec.calls.size()]);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &c.depth);
     c.modelview = modelview_now();
     rec.stack.resize(static_cast<size_t>(c.depth), identity);
@@ -178,6 +196,31 @@ void note(const std::string &text, const matrix *ghost = nullptr)
         c.ghost_modelview = *ghost;
     }
     rec.calls.push_back(c);
+}
+
+// Errors GL has noted so far, dropped, so that the next call's is its own.
+void clear_errors()
+{
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) continue;
+}
+
+std::string error_name(GLenum error)
+{
+    if (error == GL_NO_ERROR)
+        return "";
+    if (error == GL_STACK_UNDERFLOW)
+        return "GL_STACK_UNDERFLOW";
+    if (error == GL_STACK_OVERFLOW)
+        return "GL_STACK_OVERFLOW";
+    char name[32];
+    snprintf(name, sizeof name, "GL error 0x%04x", error);
+    return name;
+}
+
+// The cubes of the calls after the step shown are left out.
+bool after_step()
+{
+    return rec.step > 0 && static_cast<int>(rec.calls.size()) >= rec.step;
 }
 
 // Where the cube part ends, once its calls are known, the step is drawn over
@@ -211,6 +254,17 @@ int shown_step()
     return rec.step;
 }
 
+void use_lab(const lab *changed)
+{
+    rec.in_lab = changed != nullptr;
+    rec.changed = changed ? *changed : lab{};
+}
+
+const lab *lab_in_use()
+{
+    return rec.in_lab ? &rec.changed : nullptr;
+}
+
 const std::vector<frame_call> &step_calls()
 {
     return rec.calls;
@@ -235,13 +289,15 @@ std::string step_calls_json()
     std::string json = "[";
     for (const frame_call &c : rec.calls) {
         json += (json.size() > 1 ? ",\n" : "") + std::string("{\"call\": \"") + c.call +
-                "\", \"depth\": " + std::to_string(c.depth) +
+                "\", \"lab\": \"" + c.text + "\", \"depth\": " + std::to_string(c.depth) +
                 ", \"modelview\": " + numbers(c.modelview) +
                 ", \"world\": " + numbers(c.stack.back()) + ", \"stack\": " + list(c.stack) +
                 ", \"modelview_stack\": " + list(c.modelview_stack);
         if (c.popped)
             json += ", \"ghost\": " + numbers(c.ghost) +
                     ", \"ghost_modelview\": " + numbers(c.ghost_modelview);
+        if (!c.error.empty())
+            json += ", \"error\": \"" + c.error + "\"";
         json += "}";
     }
     return json + "]\n";
@@ -267,14 +323,78 @@ void __real_glutSolidCube(double);
 void __real_gluLookAt(double, double, double, double, double, double, double, double, double);
 void __real__Z12draw_text_3dffffPKc(float, float, float, float, const char *);
 
+// In the lab, the call of the cube part's place that the frame has reached:
+// made in place of the frame's, with the real function, and noted; after
+// the lab's last call, the pushes it left open are popped. False outside
+// the lab and past its calls.
+static bool made_lab_call()
+{
+    if (!recording() || !rec.frame_lab || rec.calls.size() >= rec.frame_lab->calls.size())
+        return false;
+    const lab_call &c = rec.frame_lab->calls[rec.calls.size()];
+    const double *n = c.n;
+    switch (c.kind) {
+    case lab_call::push:
+    case lab_call::pop:
+        if (c.off) {
+            note(std::string("// ") +
+                 (c.kind == lab_call::push ? "glPushMatrix()" : "glPopMatrix()"));
+        } else if (c.kind == lab_call::push) {
+            clear_errors();
+            __real_glPushMatrix();
+            note(call("glPushMatrix"), nullptr, error_name(glGetError()));
+        } else {
+            matrix popped = modelview_now();
+            GLint depth = 0;
+            glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+            clear_errors();
+            __real_glPopMatrix();
+            note(call("glPopMatrix"), depth > 1 ? &popped : nullptr, error_name(glGetError()));
+        }
+        break;
+    case lab_call::rotate: {
+        const GLfloat angle = c.angle == 1   ? scene_state.angle_obj1
+                              : c.angle == 2 ? scene_state.angle_obj2
+                                             : static_cast<GLfloat>(n[0]);
+        const GLfloat x = static_cast<GLfloat>(n[1]), y = static_cast<GLfloat>(n[2]),
+                      z = static_cast<GLfloat>(n[3]);
+        __real_glRotatef(angle, x, y, z);
+        note(call("glRotatef", {angle, x, y, z}));
+        break;
+    }
+    case lab_call::translate: {
+        const GLfloat x = static_cast<GLfloat>(n[0]), y = static_cast<GLfloat>(n[1]),
+                      z = static_cast<GLfloat>(n[2]);
+        __real_glTranslatef(x, y, z);
+        note(call("glTranslatef", {x, y, z}));
+        break;
+    }
+    case lab_call::cube:
+        if (!after_step())
+            __real_glutSolidCube(n[0]);
+        note(call("glutSolidCube", {n[0]}));
+        break;
+    }
+    if (rec.calls.size() == rec.frame_lab->calls.size()) {
+        GLint depth = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        for (; depth > rec.start_depth; depth--) __real_glPopMatrix();
+    }
+    return true;
+}
+
 void __wrap_glPushMatrix()
 {
+    if (made_lab_call())
+        return;
     __real_glPushMatrix();
     if (recording())
         note(call("glPushMatrix"));
 }
 void __wrap_glPopMatrix()
 {
+    if (made_lab_call())
+        return;
     matrix popped{};
     GLint depth = 0;
     bool noted = recording();
@@ -288,69 +408,89 @@ void __wrap_glPopMatrix()
 }
 void __wrap_glLoadMatrixf(const GLfloat *m)
 {
+    if (made_lab_call())
+        return;
     __real_glLoadMatrixf(m);
     if (recording())
         note(matrix_call("glLoadMatrixf", m));
 }
 void __wrap_glLoadMatrixd(const GLdouble *m)
 {
+    if (made_lab_call())
+        return;
     __real_glLoadMatrixd(m);
     if (recording())
         note(matrix_call("glLoadMatrixd", m));
 }
 void __wrap_glMultMatrixf(const GLfloat *m)
 {
+    if (made_lab_call())
+        return;
     __real_glMultMatrixf(m);
     if (recording())
         note(matrix_call("glMultMatrixf", m));
 }
 void __wrap_glMultMatrixd(const GLdouble *m)
 {
+    if (made_lab_call())
+        return;
     __real_glMultMatrixd(m);
     if (recording())
         note(matrix_call("glMultMatrixd", m));
 }
 void __wrap_glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
+    if (made_lab_call())
+        return;
     __real_glRotatef(angle, x, y, z);
     if (recording())
         note(call("glRotatef", {angle, x, y, z}));
 }
 void __wrap_glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
 {
+    if (made_lab_call())
+        return;
     __real_glRotated(angle, x, y, z);
     if (recording())
         note(call("glRotated", {angle, x, y, z}));
 }
 void __wrap_glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
+    if (made_lab_call())
+        return;
     __real_glTranslatef(x, y, z);
     if (recording())
         note(call("glTranslatef", {x, y, z}));
 }
 void __wrap_glTranslated(GLdouble x, GLdouble y, GLdouble z)
 {
+    if (made_lab_call())
+        return;
     __real_glTranslated(x, y, z);
     if (recording())
         note(call("glTranslated", {x, y, z}));
 }
 void __wrap_glScalef(GLfloat x, GLfloat y, GLfloat z)
 {
+    if (made_lab_call())
+        return;
     __real_glScalef(x, y, z);
     if (recording())
         note(call("glScalef", {x, y, z}));
 }
 void __wrap_glScaled(GLdouble x, GLdouble y, GLdouble z)
 {
+    if (made_lab_call())
+        return;
     __real_glScaled(x, y, z);
     if (recording())
         note(call("glScaled", {x, y, z}));
 }
-// The cubes of the calls after the step shown are left out.
 void __wrap_glutSolidCube(double size)
 {
-    bool later = recording() && rec.step > 0 && static_cast<int>(rec.calls.size()) >= rec.step;
-    if (!later)
+    if (made_lab_call())
+        return;
+    if (!recording() || !after_step())
         __real_glutSolidCube(size);
     if (recording())
         note(call("glutSolidCube", {size}));
@@ -369,6 +509,10 @@ void __wrap_gluLookAt(double eye_x, double eye_y, double eye_z, double centre_x,
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         rec.stack.assign(static_cast<size_t>(depth), identity);
         rec.modelview_stack.assign(static_cast<size_t>(depth), rec.view);
+        rec.start_depth = depth;
+        const bool push_pop = scene_state.use_push_pop;
+        rec.frame_lab = rec.in_lab && rec.changed.push_pop == push_pop ? &rec.changed : nullptr;
+        rec.written = rec.frame_lab ? rec.frame_lab : &program_lab(push_pop);
     }
 }
 // The frame's first glLoadIdentity starts a recording; one in the cube part

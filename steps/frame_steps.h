@@ -4,6 +4,9 @@
 // after any one of them. quenlade-capture --steps and the page's steps mode
 // both show the steps through this.
 //
+// In the lab (steps/lab.h), the frame's k-th call of its cube part makes the
+// lab's k-th call in its place, whatever the frame asked for.
+//
 // Whatever links this is linked with ld's --wrap for each call that
 // frame_steps.cpp wraps (CMake reads the list from that file), so the steps
 // are exactly what the frame does: a change to its transformations changes
@@ -14,11 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "steps/lab.h"
+
 using matrix = std::array<float, 16>;  // column by column, as GL stores it
 
 // One call of the cube part, and the matrix stack as GL holds it after it.
 struct frame_call {
-    std::string call;    // as written in the code: "glTranslatef(1.5, 1.5, 0)"
+    std::string call;    // as written in the code: "glTranslatef(1.5, 1.5, 0)"; switched
+                         // off in the lab, commented out: "// glPopMatrix()"
+    std::string text;    // as the lab's text writes it: "glRotatef(a1,0,0,1)"
+    std::string error;   // what glGetError reported for a lab's push or pop, if anything:
+                         // "GL_STACK_UNDERFLOW"
     int depth = 0;       // GL_MODELVIEW_STACK_DEPTH; the view is matrix 1
     matrix modelview{};  // the top matrix, as glGetFloatv(GL_MODELVIEW_MATRIX) gives it
     // The matrices on the stack from the view up, each as GL gave it while
@@ -50,8 +59,18 @@ void caption_in_band(bool band);
 // The calls of the cube part of the last frame drawn, at a step or not.
 const std::vector<frame_call> &step_calls();
 
-// The same as a JSON list, one object per call: "call", "depth",
+// The same as a JSON list, one object per call: "call", "lab", "depth",
 // "modelview", "world" (the top in world coordinates), "stack" and
 // "modelview_stack" (bottom first) and, for a pop, "ghost" and
-// "ghost_modelview"; each matrix as 16 numbers column by column.
+// "ghost_modelview", and "error" for a call that raised one; each matrix as
+// 16 numbers column by column.
 std::string step_calls_json();
+
+// The lab that the frames use from the next one on, in its mode (the other
+// mode draws the program's own); nullptr for none. Whatever its calls, the
+// cube part leaves the stack as deep as it found it: pushes left without
+// their pop are popped after its last call, so the label and the next frame
+// get the stack they would have had.
+void use_lab(const lab *changed);
+// The lab in use, or nullptr.
+const lab *lab_in_use();

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/testkit.h"
@@ -59,6 +60,12 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         {"--mode on", "no OUTPUT: name the .png or .gif file to write"},
         {"a.png b.png", "b.png: one output file at a time, and a.png is given"},
         {"--frob a.png", "--frob: no such option (see --help)"},
+        {"--calls 'glRotatef(a1,0,0,1);glTranslatef(1,0,0' a.png",
+         "--calls: character 39: expected \")\", found the end"},
+        {"--mode on --calls 'glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);"
+         "glTranslatef(1.5,1.5,0);glRotatef(a2,0,1,0);glutSolidCube(0.5)' a.png",
+         "--mode on with --calls: the calls are those without push/pop, mode off: leave --mode "
+         "out"},
     };
     for (const auto &c : cases) {
         auto [status, out] = capture(c.args);
@@ -214,6 +221,36 @@ TEST(Capture, StepsFollowTheFrame)
     }
     EXPECT_EQ(capture("--steps --turn s.gif").first, 2);
     EXPECT_EQ(capture("--json s.png").first, 2) << "--json without --steps";
+}
+
+// --calls draws the frame with the lab's calls in place of its own: with the
+// grey cube's turn and shift swapped, the cube stays at (1, 0, 0) whatever
+// its angle, where the program turns it to (0, 1, 0) at 90 degrees, and the
+// blue cube stays where it was. A pop with nothing to pop is listed with the
+// error GL raised.
+TEST(Capture, CallsChangeTheFrame)
+{
+    const std::string swapped =
+        "--calls 'glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);"
+        "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);"
+        "glutSolidCube(0.5);glPopMatrix()'";
+    auto [status, out] = capture("--angle 90 " + swapped + " lab.png");
+    ASSERT_EQ(status, 0) << out;
+    image pic = read_png("lab.png");
+    using testkit::home_eye;
+    EXPECT_TRUE(testkit::looks_grey(testkit::at(pic, testkit::project({1, 0, 0}, home_eye))));
+    EXPECT_FALSE(testkit::looks_grey(testkit::at(pic, testkit::project({0, 1, 0}, home_eye))));
+    EXPECT_TRUE(testkit::looks_blue(testkit::at(pic, testkit::project({1.5, 1.5, 0}, home_eye))));
+    std::tie(status, out) = capture(
+        "--steps --json --calls '-glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);"
+        "glutSolidCube(0.5);glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();"
+        "glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()' steps.png");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("{\"call\": \"// glPushMatrix()\", \"lab\": \"-glPushMatrix()\", "
+                       "\"depth\": 1"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"error\": \"GL_STACK_UNDERFLOW\""), std::string::npos) << out;
 }
 
 // The README's pictures are still what the program draws (scripts/make-pictures

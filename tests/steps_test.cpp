@@ -1,14 +1,16 @@
 // steps_test.cpp - the recorder of the frame's steps (steps/) on the
 // program's own on_display in a real window on Mesa: the calls it lists, and
 // the matrix stack it read from GL after each, held against the frame's calls
-// replayed in a matrix model of the test's own; a step past the last call;
-// and the GL state a step leaves behind.
+// replayed in a matrix model of the test's own, the program's and the lab's
+// (steps/lab.h); a step past the last call; the GL state a step leaves
+// behind; the stack a lab leaves; and the lab's text and C.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "app/scene_state.h"
 #include "render/gl.h"
 #include "steps/frame_steps.h"
+#include "steps/lab.h"
 #include "tests/testkit.h"
 #include "tools/frame_grab.h"
 
@@ -57,7 +60,9 @@ void replay(const std::string &call, std::vector<model> &stack, model *ghost)
     for (std::string word; args >> word;)
         a.push_back(std::strtod(word.c_str() + (word[0] == '{'), nullptr));
     model &m = stack.back(), t = identity;
-    if (name == "glPushMatrix") {
+    if (name.rfind("//", 0) == 0) {
+        return;  // switched off in the lab
+    } else if (name == "glPushMatrix") {
         stack.push_back(m);
     } else if (name == "glPopMatrix") {
         *ghost = m;
@@ -112,12 +117,13 @@ std::string differs(const matrix &seen, const model &expected, double tolerance)
     return "";
 }
 
-// The frame's calls for the cubes, as on_display makes them.
-std::vector<std::string> frame_calls(bool push_pop, float angle)
+// The frame's calls for the cubes, as on_display makes them, with the grey
+// cube's angle and the blue one's.
+std::vector<std::string> frame_calls(bool push_pop, float angle, float angle2)
 {
     char rz[64], ry[64];
     snprintf(rz, sizeof rz, "glRotatef(%g, 0, 0, 1)", double(angle));
-    snprintf(ry, sizeof ry, "glRotatef(%g, 0, 1, 0)", double(angle));
+    snprintf(ry, sizeof ry, "glRotatef(%g, 0, 1, 0)", double(angle2));
     if (push_pop)
         return {"glPushMatrix()",        rz,
                 "glTranslatef(1, 0, 0)", "glutSolidCube(0.5)",
@@ -126,6 +132,15 @@ std::vector<std::string> frame_calls(bool push_pop, float angle)
                 "glutSolidCube(0.5)",    "glPopMatrix()"};
     return {rz, "glTranslatef(1, 0, 0)", "glutSolidCube(0.5)", "glTranslatef(1.5, 1.5, 0)",
             ry, "glutSolidCube(0.5)"};
+}
+
+// The frame's calls with some replaced, at their index: the calls that a lab
+// makes in their place.
+std::vector<std::string> with(std::vector<std::string> calls,
+                              const std::vector<std::pair<int, const char *>> &changes)
+{
+    for (const auto &[at, call] : changes) calls[at] = call;
+    return calls;
 }
 
 // Every call that changes the modelview matrix or its stack is one that the
@@ -140,30 +155,87 @@ TEST(Steps, EveryModelviewCallIsRecorded)
             << name << " changes the modelview matrix, and the recorder does not wrap it";
 }
 
-// At each step, the calls are the frame's, and the depth, the top as GL
-// returns it, and every matrix on the stack in world coordinates are what
-// the recorded calls give from the view; a pop's ghost is the frame it threw
-// away. The GL state a step's drawing touches is as it was.
+// At each step, the calls are the frame's, or a lab's in their place, and
+// the depth, the top as GL returns it, and every matrix on the stack in world
+// coordinates are what the calls give from the view; a pop's ghost is the
+// frame it threw away, and a pop with nothing to pop raises
+// GL_STACK_UNDERFLOW and leaves the matrix. The GL state a step's drawing
+// touches is as it was.
 TEST(Steps, EachStepHoldsTheStackItsCallsGive)
 {
+    const char *const own_on =
+        "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glPopMatrix();"
+        "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+        "glPopMatrix()";
+    // The blue cube's angle is 10 more than the grey one's.
+    const std::vector<std::string> on = frame_calls(true, 45, 55);
     const struct {
         bool push_pop;
         float angle;
         vec3 eye;
-    } cases[] = {{true, 45, testkit::home_eye},
-                 {false, 45, testkit::home_eye},
-                 {true, 130, {-2, 1, 4}},
-                 {false, 305, testkit::front_eye}};
+        const char *lab;  // nullptr: none
+        std::vector<std::string> calls;
+    } cases[] = {
+        {true, 45, testkit::home_eye, nullptr, on},
+        {false, 45, testkit::home_eye, nullptr, frame_calls(false, 45, 55)},
+        {true, 130, {-2, 1, 4}, nullptr, frame_calls(true, 130, 140)},
+        {false, 305, testkit::front_eye, nullptr, frame_calls(false, 305, 315)},
+        // The program's own, written out; the grey cube's turn and shift
+        // swapped; its pop switched off; the shift between the cubes changed.
+        {true, 45, testkit::home_eye, own_on, on},
+        {true, 45, testkit::home_eye,
+         "glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);glPopMatrix();"
+         "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+         "glPopMatrix()",
+         with(on, {{1, "glTranslatef(1, 0, 0)"}, {2, "glRotatef(45, 0, 0, 1)"}})},
+        {true, 45, testkit::home_eye,
+         "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);-glPopMatrix();"
+         "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+         "glPopMatrix()",
+         with(on, {{4, "// glPopMatrix()"}})},
+        {true, 45, testkit::home_eye,
+         "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glPopMatrix();"
+         "glTranslatef(-1,2,0.25);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+         "glPopMatrix()",
+         with(on, {{5, "glTranslatef(-1, 2, 0.25)"}})},
+        // The first push off: the first pop has nothing to pop. Then a push
+        // left open at the end, an angle that stays as typed, and one that
+        // follows the other cube.
+        {true,
+         130,
+         {-2, 1, 4},
+         "-glPushMatrix();glRotatef(a2,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);"
+         "glPopMatrix();glTranslatef(1.5,1.5,0);glPopMatrix();glRotatef(30,0,1,0);"
+         "glutSolidCube(0.5);glPushMatrix()",
+         with(frame_calls(true, 130, 140), {{0, "// glPushMatrix()"},
+                                            {1, "glRotatef(140, 0, 0, 1)"},
+                                            {6, "glPopMatrix()"},
+                                            {7, "glRotatef(30, 0, 1, 0)"},
+                                            {9, "glPushMatrix()"}})},
+        // Without push/pop: the cubes' places swapped, a cube's size.
+        {false, 305, testkit::front_eye,
+         "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glRotatef(a2,0,1,0);"
+         "glTranslatef(1.5,1.5,0);glutSolidCube(0.8)",
+         with(frame_calls(false, 305, 315), {{3, "glRotatef(315, 0, 1, 0)"},
+                                             {4, "glTranslatef(1.5, 1.5, 0)"},
+                                             {5, "glutSolidCube(0.8)"}})},
+    };
     for (const auto &c : cases) {
         scene_state = {float(c.eye.x), float(c.eye.y), float(c.eye.z), 100,
-                       c.push_pop,     c.angle,        c.angle};
-        const std::vector<std::string> expected = frame_calls(c.push_pop, c.angle);
+                       c.push_pop,     c.angle,        c.angle + 10};
+        lab changed;
+        if (c.lab) {
+            ASSERT_EQ(read_lab(c.lab, changed), "") << c.lab;
+        }
+        use_lab(c.lab ? &changed : nullptr);
+        const std::vector<std::string> &expected = c.calls;
         const model view = look_at(c.eye);
         std::vector<model> world = {identity};
         model ghost{};
         for (size_t n = 1; n <= expected.size(); n++) {
             std::string where = std::string(c.push_pop ? "on" : "off") + " at " +
-                                std::to_string(c.angle) + ", step " + std::to_string(n);
+                                std::to_string(c.angle) + (c.lab ? ", lab " : "") +
+                                (c.lab ? c.lab : "") + ", step " + std::to_string(n);
             show_step(static_cast<int>(n));
             glPointSize(3);  // a state of its own, so that a leak shows
             glLineWidth(1.25f);
@@ -183,7 +255,9 @@ TEST(Steps, EachStepHoldsTheStackItsCallsGive)
             ASSERT_EQ(calls.size(), expected.size()) << where;
             const frame_call &call = calls[n - 1];
             EXPECT_EQ(call.call, expected[n - 1]) << where;
+            const bool pop = call.call == "glPopMatrix()", underflow = pop && world.size() == 1;
             replay(call.call, world, &ghost);
+            EXPECT_EQ(call.error, underflow ? "GL_STACK_UNDERFLOW" : "") << where;
             EXPECT_EQ(call.depth, static_cast<int>(world.size())) << where;
             ASSERT_EQ(call.stack.size(), world.size()) << where;
             for (size_t level = 0; level < world.size(); level++) {
@@ -195,13 +269,161 @@ TEST(Steps, EachStepHoldsTheStackItsCallsGive)
             }
             EXPECT_EQ(differs(call.modelview, product(view, world.back()), 1e-4), "")
                 << where << ", the top as GL returns it";
-            EXPECT_EQ(call.popped, call.call == "glPopMatrix()") << where;
+            EXPECT_EQ(call.popped, pop && !underflow) << where;
             if (call.popped) {
                 EXPECT_EQ(differs(call.ghost, ghost, 1e-5), "") << where << ", the ghost";
             }
         }
+        std::string written;  // each call as the lab writes it
+        for (const frame_call &call : step_calls())
+            written += (written.empty() ? "" : ";") + call.text;
+        EXPECT_EQ(written, c.lab ? c.lab : lab_text(program_lab(c.push_pop)));
     }
     show_step(0);
+    use_lab(nullptr);
+}
+
+// Whatever a lab's calls, the cube part hands the label and the next frame
+// the stack as deep as it found it: frame after frame, pops switched off do
+// not pile pushes up until the stack overflows, and the label stays where
+// the program draws it. A lab for the other mode leaves the frame as it is.
+TEST(Steps, ALabLeavesTheStackAsItFoundIt)
+{
+    scene_state = {1.69f, 2.9f, 8.1f, 100, true, 45, 45};
+    use_lab(nullptr);
+    show_step(0);
+    const image own = draw_frame();
+    const char *const labs[] = {
+        "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);-glPopMatrix();"
+        "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+        "-glPopMatrix()",
+        "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
+        "glRotatef(a2,0,1,0);glutSolidCube(0.5)"};
+    for (const char *text : labs) {
+        lab changed;
+        ASSERT_EQ(read_lab(text, changed), "");
+        use_lab(&changed);
+        for (int frame = 0; frame < 40; frame++) {
+            draw_frame();
+            GLint depth = 0;
+            glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+            GLenum error = glGetError();
+            ASSERT_TRUE(depth == 1 && error == GL_NO_ERROR)
+                << text << ", frame " << frame << ": depth " << depth << ", error " << error;
+        }
+        // The label's corner, in the lower left, is the program's.
+        image edited = draw_frame();
+        int differ = 0;
+        for (int y = edited.height - 40; y < edited.height; y++)
+            for (int x = 0; x < 200; x++)
+                for (int k = 0; k < 3; k++) {
+                    size_t i = (static_cast<size_t>(y) * edited.width + x) * 3 + k;
+                    differ += std::abs(edited.rgb[i] - own.rgb[i]) > 8;
+                }
+        EXPECT_EQ(differ, 0) << text;
+    }
+    image other_mode = draw_frame();  // the last lab is for the mode off
+    EXPECT_EQ(testkit::count_differences(own, other_mode), 0);
+    use_lab(nullptr);
+}
+
+// The lab's text is read strictly: wrong text gets one line that says at
+// which character, what was expected there, and what stands there instead;
+// text that is read is written back the shortest way.
+TEST(Steps, TheLabsTextIsReadStrictly)
+{
+    const std::string off_tail =
+        "glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
+        "glRotatef(a2,0,1,0);glutSolidCube(0.5)";
+    const struct {
+        std::string text, message;
+    } wrong[] = {
+        {"",
+         "character 1: expected a call: glPushMatrix, glPopMatrix, glRotatef, glTranslatef or "
+         "glutSolidCube, found the end"},
+        {"glRotatef(a1,0,0,1);alert(1)",
+         "character 21: expected a call: glPushMatrix, glPopMatrix, glRotatef, glTranslatef or "
+         "glutSolidCube, found \"alert(1)\""},
+        {"glRotatef(a3,0,0,1)",
+         "character 11: expected the angle: a1, a2 or a number from -1000 to 1000, found "
+         "\"a3,0,0,1)\""},
+        {"glRotatef(é0,0,0,1)",  // counted in characters, shown as ASCII
+         "character 11: expected the angle: a1, a2 or a number from -1000 to 1000, found "
+         "\"??0,0,0,1)\""},
+        {"glRotatef(30, 0,0,0)",
+         "character 15: expected an axis other than 0, 0, 0, found 0, 0, 0"},
+        {"glTranslatef(1e3,0,0)", "character 15: expected \",\", found \"e3,0,0)\""},
+        {"glTranslatef(1001,0,0)",
+         "character 14: expected a number from -1000 to 1000, found \"1001,0,0)\""},
+        {"glutSolidCube(-1)", "character 15: expected a number from 0 to 1000, found \"-1)\""},
+        {"-glRotatef(a1,0,0,1)",
+         "character 2: expected glPushMatrix or glPopMatrix after \"-\" (only they can be "
+         "switched off), found \"glRotatef(a1,0,0...\""},
+        {"glPushMatrix() glPopMatrix()",
+         "character 16: expected \";\" between calls, or the end, found \"glPopMatrix()\""},
+        {"glRotatef(a1,0,0,1);glRotatef(a1,0,0,1);glRotatef(a1,0,0,1)",
+         "character 41: expected no more glRotatef (the frame makes 2), found a third"},
+        {"glRotatef(a1,0,0,1);glTranslatef(1,0,0);" + off_tail + ";;",
+         "character 123: expected a call: glPushMatrix, glPopMatrix, glRotatef, glTranslatef or "
+         "glutSolidCube, found \";\""},
+        {"glRotatef(a1,0,0,1);-glPopMatrix();glTranslatef(1,0,0);" + off_tail,
+         "character 137: expected 2 glPushMatrix as the frame with push/pop makes, found 0"},
+        {"glTranslatef(1,0,0);" + off_tail,
+         "character 102: expected 2 glRotatef as the frame without push/pop makes, found 1"},
+    };
+    for (const auto &c : wrong) {
+        lab kept = program_lab(false);
+        EXPECT_EQ(read_lab(c.text, kept), c.message) << c.text;
+        EXPECT_EQ(lab_text(kept), lab_text(program_lab(false))) << c.text << ": changed anyway";
+    }
+    const struct {
+        std::string text, written;
+    } right[] = {
+        {" glRotatef( 30 , 0,0, +1 ) ; glTranslatef(1.50,.5,-0);" + off_tail + " ;",
+         "glRotatef(30,0,0,1);glTranslatef(1.5,0.5,0);" + off_tail},
+        {"-glPushMatrix();glRotatef(a2,0,0,1);glutSolidCube(0.5);glTranslatef(1,0,0);"
+         "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(-22.125,0,1,0);"
+         "glutSolidCube(2);-glPopMatrix()",
+         ""},
+    };
+    for (const auto &c : right) {
+        lab l;
+        EXPECT_EQ(read_lab(c.text, l), "") << c.text;
+        const std::string written = c.written.empty() ? c.text : c.written;
+        EXPECT_EQ(lab_text(l), written);
+        lab again;
+        EXPECT_TRUE(read_lab(written, again).empty() && lab_text(again) == written) << written;
+    }
+}
+
+// The C of a lab is what it draws: the calls in its order, the materials
+// where the frame sets them, a push or pop switched off commented out, the
+// calls between a push and its pop indented, and a pop added for a push left
+// open; a pop with nothing to pop says so.
+TEST(Steps, TheLabsCIsWhatItDraws)
+{
+    lab l;
+    ASSERT_EQ(read_lab("-glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);"
+                       "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(12.5,0,1,0);"
+                       "glutSolidCube(0.75);-glPopMatrix()",
+                       l),
+              "");
+    EXPECT_EQ(
+        lab_c_code(l),
+        "    // The cube part, with push/pop, as changed in the lab\n"
+        "    // glPushMatrix();\n"
+        "    glTranslatef(1.0f, 0.0f, 0.0f);\n"
+        "    glRotatef(scene_state.angle_obj1, 0.0f, 0.0f, 1.0f);\n"
+        "    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, mat_obj1);\n"
+        "    glutSolidCube(cube_size);\n"
+        "    glPopMatrix();  // GL_STACK_UNDERFLOW: nothing to pop\n"
+        "    glTranslatef(1.5f, 1.5f, 0.0f);\n"
+        "    glPushMatrix();\n"
+        "        glRotatef(12.5f, 0.0f, 1.0f, 0.0f);\n"
+        "        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, mat_obj2);\n"
+        "        glutSolidCube(0.75);\n"
+        "        // glPopMatrix();\n"
+        "    glPopMatrix();  // added: the label needs the stack as the cube part found it\n");
 }
 
 // No step past the last call is drawn or kept: asked for, it is the last; a

@@ -19,6 +19,7 @@
 #include "app/callbacks.h"
 #include "app/scene_state.h"
 #include "steps/frame_steps.h"
+#include "steps/lab.h"
 #include "tools/frame_grab.h"
 #include "tools/image_files.h"
 #include "tools/step_pictures.h"
@@ -47,7 +48,8 @@ static void print_steps(const std::vector<frame_call> &calls)
             double v = std::round(m[k] * 100.0) / 100.0;
             return v == 0 ? 0.0 : v;  // no "-0.00"
         };
-        printf("%zu. %s  depth %d\n", i + 1, calls[i].call.c_str(), calls[i].depth);
+        printf("%zu. %s  depth %d%s%s\n", i + 1, calls[i].call.c_str(), calls[i].depth,
+               calls[i].error.empty() ? "" : "  ", calls[i].error.c_str());
         printf("%12s%8s%8s%8s\n", "x axis", "y axis", "z axis", "origin");
         for (int row = 0; row < 3; row++) {
             printf("   %c%8.2f%8.2f%8.2f%8.2f\n", "xyz"[row], at(row), at(4 + row), at(8 + row),
@@ -109,6 +111,7 @@ static const struct {
     {"--angle", "the angle must be a decimal number from 0 to 360 degrees"},
     {"--eye", "the eye point must be three decimal numbers X,Y,Z, each from -1000 to 1000"},
     {"--size", "the size must be WxH, two whole numbers of pixels from 1 to 4096, such as 800x600"},
+    {"--calls", "the calls must be the cube part's, separated by ; (see --help)"},
 };
 
 // One line for an argument that is wrong: which, what was given, what is
@@ -137,6 +140,7 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
     // Taken as written, and checked below; the last of a repeated option counts.
     std::string mode_text = "on", angle_text = "0", eye_text, size_text = "500x500", output;
+    std::string calls_text;
     bool turn = false, steps = false, json = false;
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.allow_extras();  // reported below, in this program's words
@@ -156,6 +160,17 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                    "the window's width and height in pixels, as WxH, each 1 to 4096")
         ->type_name("WxH")
         ->capture_default_str();
+    app.add_option("--calls", calls_text,
+                   "the frame with its cube part's calls changed, as the page's lab writes\n"
+                   "them after # in its link: the calls in order, separated by ;, such as\n"
+                   "'glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);...'. They are\n"
+                   "the calls that the frame makes for the cubes in one mode, in any order,\n"
+                   "with any numbers (-1000 to 1000, a cube's size from 0); a1 and a2 are the\n"
+                   "cubes' angles (--angle, and turning with --turn), and a - in front of\n"
+                   "glPushMatrix() or glPopMatrix() switches it off. With push/pop among them\n"
+                   "the mode is on, without it off. The frame makes them in place of its own;\n"
+                   "the view, the axes and the label are its own")
+        ->type_name("TEXT");
     app.add_flag("--turn", turn,
                  "one turn from --angle on: 73 frames 5 degrees and 100 ms apart, past 360\n"
                  "starting again at 0, as the program animates it; OUTPUT must end in .gif")
@@ -225,6 +240,20 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     if (!std::regex_match(size_text, wxh, whole_by_whole) || (size[0] = std::stoi(wxh[1])) < 1 ||
         size[0] > 4096 || (size[1] = std::stoi(wxh[2])) < 1 || size[1] > 4096)
         return bad("--size " + size_text, rules[3].accepted);
+    lab changed;
+    const bool lab_given = app.count("--calls") > 0;
+    if (lab_given) {
+        std::string message = read_lab(calls_text, changed);
+        if (!message.empty())
+            return bad("--calls", message);
+        if (app.count("--mode") > 0 && (mode_text == "on") != changed.push_pop)
+            return bad(
+                "--mode " + mode_text + " with --calls",
+                std::string("the calls are those ") +
+                    (changed.push_pop ? "with push/pop, mode on" : "without push/pop, mode off") +
+                    ": leave --mode out");
+        mode_text = changed.push_pop ? "on" : "off";
+    }
     if (turn && steps)
         return bad("--turn with --steps", "give one of them");
     if (json && !steps)
@@ -243,6 +272,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1] + band))
         return fail("the capture window was never shown");
     scene_state.use_push_pop = mode_text == "on";
+    if (lab_given)
+        use_lab(&changed);
     scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(angle);
     scene_state.cam_x = static_cast<float>(eye[0]);
     scene_state.cam_y = static_cast<float>(eye[1]);

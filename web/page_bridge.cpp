@@ -1,12 +1,14 @@
 // page_bridge.cpp - where the page (page.js) and the program meet: the keys
 // the page hands it, the frames it shows, the clock held while the page
-// shows the frame step by step, and the end of the program.
+// shows the frame step by step, the lab, and the end of the program.
 #include <emscripten.h>
 
 #include <string>
 
+#include "app/scene_state.h"
 #include "render/gl.h"
 #include "steps/frame_steps.h"
+#include "steps/lab.h"
 
 // The names are the ones ld's --wrap gives (see web/CMakeLists.txt).
 // NOLINTBEGIN(bugprone-reserved-identifier)
@@ -65,6 +67,56 @@ EMSCRIPTEN_KEEPALIVE int web_show_step(int step)
     show_step(step);
     glutPostRedisplay();
     return shown_step();
+}
+
+// The lab (steps/lab.h): the cube part's calls as the page changed them,
+// handed over as the lab's text; the program's code stays as it is, and the
+// frames make the lab's calls in place of its own. What these return stays
+// valid until the next of them is called.
+static std::string lab_answer;
+
+// Reads the text and, when it can, uses it from the next frame on; a text
+// for the other mode switches the mode, with both angles from 0, as Space
+// does. Returns "" or, for text it cannot read, the line that says where,
+// and then changes nothing.
+EMSCRIPTEN_KEEPALIVE const char *web_lab_set(const char *text)
+{
+    lab changed;
+    lab_answer = read_lab(text ? text : "", changed);
+    if (lab_answer.empty()) {
+        if (changed.push_pop != scene_state.use_push_pop) {
+            scene_state.use_push_pop = changed.push_pop;
+            scene_state.angle_obj1 = scene_state.angle_obj2 = 0;
+        }
+        use_lab(&changed);
+        glutPostRedisplay();
+    }
+    return lab_answer.c_str();
+}
+
+// The lab in use as its text, for the page's link; "" when there is none.
+EMSCRIPTEN_KEEPALIVE const char *web_lab_text()
+{
+    const lab *in_use = lab_in_use();
+    lab_answer = in_use ? lab_text(*in_use) : "";
+    return lab_answer.c_str();
+}
+
+// The program's own calls again, in both modes.
+EMSCRIPTEN_KEEPALIVE void web_lab_reset()
+{
+    use_lab(nullptr);
+    glutPostRedisplay();
+}
+
+// The cube part of the mode shown, as C to paste into on_display: the lab's
+// when it is for this mode, otherwise the program's own.
+EMSCRIPTEN_KEEPALIVE const char *web_lab_c()
+{
+    const lab *in_use = lab_in_use();
+    const bool mode = scene_state.use_push_pop;
+    lab_answer = lab_c_code(in_use && in_use->push_pop == mode ? *in_use : program_lab(mode));
+    return lab_answer.c_str();
 }
 
 // A page cannot end its process, and emscripten's exit() leaves the program

@@ -1,0 +1,46 @@
+// lab.h - the lab: the cube part of on_display as a student changed it (the
+// numbers of its calls, their order, a push or pop switched off), written as
+// a short text that a person can read and a link can hold, read back by a
+// strict parser (never run), and written out as C for on_display.
+//
+// The text is the calls themselves, separated by ";":
+//   glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);-glPopMatrix();...
+// a1 and a2 are the cubes' angles as the animation turns them; a "-" in front
+// switches a push or pop off. Spaces between the parts are allowed. The
+// calls are those of the program's cube part in one mode, in any order: with
+// push/pop when they include a push or a pop, without when not.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct lab_call {
+    enum kind_t { push, pop, rotate, translate, cube } kind = push;
+    bool off = false;  // a push or pop switched off: it does nothing
+    int angle = 0;     // rotate: 1 or 2 turns by a1 or a2, 0 by n[0]
+    double n[4] = {};  // rotate: angle, x, y, z; translate: x, y, z; cube: size
+};
+
+struct lab {
+    bool push_pop = true;  // the mode whose cube part it is
+    std::vector<lab_call> calls;
+};
+
+// Reads a lab's text into out. Returns "" or, for text it cannot read, one
+// line saying where and what it expected there ("character 12: expected
+// ..., found ..."); out is then left as it was.
+std::string read_lab(const std::string &text, lab &out);
+
+// The lab as text, the shortest way: no spaces, no ";" after the last call.
+std::string lab_text(const lab &l);
+// One call as the text writes it: "glRotatef(a1,0,0,1)", "-glPopMatrix()".
+std::string lab_entry(const lab_call &c);
+
+// The program's own cube part in each mode, as the lab writes it.
+const lab &program_lab(bool push_pop);
+
+// The cube part as C for on_display, indented as render/scene_frame.cpp is,
+// the calls between a push and its pop one step further in, with the cubes'
+// materials where the frame sets them; a push left without its pop gets one
+// at the end, as the lab adds it.
+std::string lab_c_code(const lab &l);
