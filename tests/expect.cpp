@@ -1,7 +1,6 @@
 // expect.cpp - testkit.h's answers for the page test, which asks here instead
 // of keeping copies of the camera model, the keys' rules and the colour rules.
-// Prints one JSON list, an answer for each item; the items come from the
-// arguments or, when there are none, from standard input:
+// Prints one JSON list, an answer for each item of its arguments:
 //
 //   quenlade_expect project EYE POINT...  where POINT (X,Y,Z, or X,Y,Z@DEG:
 //       turned DEG degrees about z) lands seen from EYE (X,Y,Z) in the 500x500
@@ -10,8 +9,8 @@
 //       typed from the home view: {"eye": [x, y, z], "line": "Camera: ..."}
 //   quenlade_expect colours R,G,B...  the names of the colours (grey, blue,
 //       white, yellow, red, green) that each looks like: ["grey", "white"]
+#include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -43,9 +42,7 @@ int main(int argc, char **argv)
     const size_t first = query == "project";  // the eye comes first
     if (query != "project" && query != "keys" && query != "colours")
         return usage();
-    std::vector<std::string> items(argv + 2, argv + argc);
-    if (items.size() <= first)
-        for (std::string item; std::cin >> item;) items.push_back(item);
+    std::vector<std::string> items(argv + std::min(argc, 2), argv + argc);
     testkit::vec3 eye = testkit::eye_after({}, 'R');
     if (first && (items.empty() || !read_point(items[0], eye)))
         return usage();
