@@ -1,7 +1,7 @@
 // program_test.cpp - the real quenlade as a user runs it: its window on the X
 // display and what it shows there next to the README's animations, keys
 // typed through the X server with libxdo, the report lines on a pipe however
-// the program ends, storms of keys and resizes, and GLUT's own failures.
+// the program ends, and storms of keys and resizes.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
@@ -59,20 +58,18 @@ struct program_run {
                 ended = true;
             });
     }
-    int finish()  // waits up to 5 s for the end, then kills; returns the wait status
+    int finish()  // waits for the end, or kills a hung program; returns the wait status
     {
-        for (int i = 0; i < 500 && !ended; i++) usleep(10000);
-        if (!ended)
+        if (!testkit::wait_until([this] { return bool(ended); }))
             kill(pid, SIGKILL);
         if (reader.joinable())
             reader.join();
         pid = -1;
         return pclose(pipe);
     }
-    bool lines_arrive(long count)  // waits up to 5 s
+    bool lines_arrive(long count)
     {
-        for (int i = 0; i < 500 && lines < count; i++) usleep(10000);
-        return lines == count;
+        return testkit::wait_until([&] { return lines >= count; }) && lines == count;
     }
     ~program_run()
     {
@@ -81,7 +78,9 @@ struct program_run {
     }
 };
 
-// Finds the program's newest window by its title and gives it the keyboard.
+// Finds the program's newest window by its title and waits until it has the
+// keyboard. GLUT may unmap it for a moment after it first shows, when it
+// cannot take the focus: X's complaint is then no cause to end the test.
 Window find_window()
 {
     xdo_search_t search{};
@@ -89,29 +88,32 @@ Window find_window()
     search.searchmask = SEARCH_NAME;
     search.only_visible = 1;
     search.max_depth = 1;
-    Window window = 0;
-    for (int i = 0; i < 1000 && !window; i++, usleep(10000)) {
-        Window *found = nullptr;
+    Window window = 0, focused = 0;
+    XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+    bool found = testkit::wait_until([&] {
+        Window *windows = nullptr;
         unsigned int n = 0;
-        xdo_search_windows(xdo(), &search, &found, &n);
-        window = n ? found[n - 1] : 0;
-        free(found);
-    }
-    xdo_focus_window(xdo(), window);
-    return window;
+        xdo_search_windows(xdo(), &search, &windows, &n);
+        window = n ? windows[n - 1] : 0;
+        free(windows);
+        if (window && xdo_focus_window(xdo(), window) == 0)
+            xdo_get_focused_window(xdo(), &focused);
+        return window && focused == window;
+    });
+    return found ? window : 0;
 }
 
 // Arguments GLUT does not take are left alone and do no harm.
 const char *const quenlade = QUENLADE_BINARY " --not-a-glut-option extra";
 
-// Waits up to 1 s for the window to show a frame of a README animation that
-// looks unlike frame `other`; returns its number, or -1 and saves what it
-// showed.
+// Waits for the window to show a frame of a README animation that looks
+// unlike frame `other`; returns its number, or -1 and saves what it showed.
 int shown_frame_of(Window window, const std::string &gif, int other = -1)
 {
     const std::vector<image> frames = testkit::read_gif(QUENLADE_SOURCE_DIR "/docs/" + gif);
     image shown{500, 500, {}};
-    for (int attempt = 0; attempt < 100; attempt++, usleep(10000)) {
+    int found = -1;
+    testkit::wait_until([&] {
         XImage *x = XGetImage(xdo()->xdpy, window, 0, 0, 500, 500, AllPlanes, ZPixmap);
         shown.rgb.clear();
         for (int i = 0; x && i < 500 * 500; i++) {
@@ -125,12 +127,16 @@ int shown_frame_of(Window window, const std::string &gif, int other = -1)
         for (int i = 0; i < static_cast<int>(frames.size()); i++) {
             bool like_other =
                 other >= 0 && testkit::count_differences(frames[i], frames[other]) == 0;
-            if (!like_other && testkit::count_differences(shown, frames[i]) <= 40)
-                return i;
+            if (!like_other && testkit::count_differences(shown, frames[i]) <= 40) {
+                found = i;
+                return true;
+            }
         }
-    }
-    write_png("window.png", shown);
-    return -1;
+        return false;
+    });
+    if (found < 0)
+        write_png("window.png", shown);
+    return found;
 }
 
 // The window is where and as large as it should be, and shows the program's
@@ -151,7 +157,7 @@ TEST(Program, ShowsTheDemoInItsWindow)
         << width << "x" << height << " at (" << x << ", " << y << ")";
     int first = shown_frame_of(window, "push-pop-on.gif");
     ASSERT_NE(first, -1) << "no frame of push-pop-on.gif in the window: see window.png";
-    EXPECT_NE(shown_frame_of(window, "push-pop-on.gif", first), -1) << "no turning for 1 s";
+    EXPECT_NE(shown_frame_of(window, "push-pop-on.gif", first), -1) << "no turning";
 
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> side(1, 2000);
@@ -159,39 +165,36 @@ TEST(Program, ShowsTheDemoInItsWindow)
     xdo_set_window_size(xdo(), window, 500, 500, 0);
     EXPECT_NE(shown_frame_of(window, "push-pop-on.gif"), -1) << "after 300 resizes: see window.png";
 
-    xdo_enter_text_window(xdo(), CURRENTWINDOW, " ", 0);
+    // The space restarts the turn: the other mode's frame shown can be no
+    // further on than the ticks since, 100 ms apart but for the first (and
+    // GLUT's millisecond clock, which may fire each a little early).
     auto space = std::chrono::steady_clock::now();
+    xdo_enter_text_window(xdo(), CURRENTWINDOW, " ", 0);
     int restarted = shown_frame_of(window, "push-pop-off.gif");
-    // Frames since the space: one a tick, and a little slack (a slow build
-    // compares pictures slowly).
-    auto ticks = (std::chrono::steady_clock::now() - space) / std::chrono::milliseconds(100) + 2;
+    auto ticks = (std::chrono::steady_clock::now() - space) / std::chrono::milliseconds(95) + 1;
     EXPECT_TRUE(restarted >= 0 && restarted <= ticks) << "after space, frame " << restarted;
 }
 
 // Keys typed from the home eye, and the last report line each group of keys
-// should give. "a" is no command and only reports; space changes the mode,
+// should give, as written out by hand (the storm below follows testkit's
+// rules). "a" is no command and only reports; space changes the mode,
 // not the eye. 8.1f + 0.1 rounds up to just above 8.2, and as each step is
 // rounded to single precision, 81 steps down from 8.1 miss 0.
 struct step {
     std::string keys;
     std::string last;
 };
-const char *const home = "1.690000, 2.900000, 8.100000";
-const char *const front = "0.000000, 0.000000, 5.000000";
 const step key_script[] = {
     {"X", "1.790000, 2.900000, 8.100000"},
     {"a", "1.790000, 2.900000, 8.100000"},
-    {"r", home},
-    {"x", "1.590000, 2.900000, 8.100000"},
-    {"R", home},
-    {"Y", "1.690000, 3.000000, 8.100000"},
+    {"rx", "1.590000, 2.900000, 8.100000"},
+    {"RY", "1.690000, 3.000000, 8.100000"},
     {"ry", "1.690000, 2.800000, 8.100000"},
     {"rZ", "1.690000, 2.900000, 8.200001"},
     {"rz", "1.690000, 2.900000, 8.000000"},
-    {"o", front},
+    {"o", "0.000000, 0.000000, 5.000000"},
     {"XyZ", "0.100000, -0.100000, 5.100000"},
     {" ", "0.100000, -0.100000, 5.100000"},
-    {"O", front},
     {"r" + std::string(81, 'z'), "1.690000, 2.900000, 0.000005"},
     {std::string(19, 'z'), "1.690000, 2.900000, -1.899995"},
 };
@@ -205,13 +208,13 @@ TEST(Program, ReportsEveryKeyAndLosesNoLineHoweverItEnds)
         GTEST_SKIP() << testkit::skip_note("program", testkit::no_display);
     for (std::string ending : {"Esc", "SIGTERM", "SIGINT", "window manager"}) {
         std::vector<step> steps(std::begin(key_script), std::end(key_script));
-        // The storm's keys jump between two eye points (and some change
-        // nothing), so each line tells which key it answers.
+        // The storm's keys, each line as testkit's rules have it.
         std::mt19937 rng(2026);
+        testkit::vec3 eye = testkit::eye_after({}, 'R');
         for (int i = 0; ending == "Esc" && i < 20000; i++) {
-            char key = "oOrRa 1+"[rng() % 8];
-            std::string last = key == 'o' || key == 'O' ? front : steps.back().last;
-            steps.push_back({std::string(1, key), key == 'r' || key == 'R' ? home : last});
+            char key = "oOrRa 1+XxYyZz"[rng() % 14];
+            eye = testkit::eye_after(eye, key);
+            steps.push_back({std::string(1, key), testkit::report_line(eye).substr(8)});
         }
         std::string typed;
         for (const step &s : steps) typed += s.keys;
@@ -251,22 +254,6 @@ TEST(Program, ReportsEveryKeyAndLosesNoLineHoweverItEnds)
             }
         }
         EXPECT_FALSE(std::getline(lines, line)) << ending << ": a line too many: " << line;
-    }
-}
-
-// Without a usable display, or with an option GLUT rejects, GLUT says so
-// itself and the program ends with a failure status.
-TEST(Program, GlutReportsWhatItCannotDo)
-{
-    for (std::string args : {"env -u DISPLAY " QUENLADE_BINARY, QUENLADE_BINARY " -display :4095",
-                             QUENLADE_BINARY " -display", QUENLADE_BINARY " -geometry"}) {
-        program_run run(args);
-        int status = run.finish();
-        std::ifstream err("stderr.txt");
-        std::string message(std::istreambuf_iterator<char>(err), {});
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) && run.out.empty())
-            << args << ": " << status;
-        EXPECT_NE(message.find("freeglut"), std::string::npos) << args << ": " << message;
     }
 }
 

@@ -1,14 +1,20 @@
-// testkit.h - what the suites share: an independent camera model that says
-// where a world point lands in the window, from the textbook formulas; colour
-// tests for the lit cubes; and comparing and reading pictures.
+// testkit.h - what the suites share, and through tests/expect.cpp the page
+// test too: an independent camera model that says where a world point lands
+// in the window, from the textbook formulas; the keys' rules for the eye and
+// its report line; colour tests for what the scene draws; waiting with a
+// bound; and comparing and reading pictures.
 #pragma once
 
 #include <gif_lib.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tools/image_files.h"
@@ -58,6 +64,32 @@ inline pixel_pos project(const vec3 &p, const vec3 &eye, int width = 500, int he
     return {(f * dot(d, side) + 1) * width / 2, (f * dot(d, up) + 1) * height / 2};
 }
 
+// The eye after a key: O and R go to the front and home views, X, Y and Z
+// step 0.1 up their axis and x, y and z down, the rest leave it. The program
+// keeps the eye in single precision, so each step is rounded to a float.
+inline vec3 eye_after(const vec3 &eye, int key)
+{
+    auto kept = [](double v) { return static_cast<double>(static_cast<float>(v)); };
+    const char *steps = "XxYyZz", *step = key > 0 ? std::strchr(steps, key) : nullptr;
+    if (key == 'O' || key == 'o')
+        return front_eye;
+    if (key == 'R' || key == 'r')
+        return {kept(home_eye.x), kept(home_eye.y), kept(home_eye.z)};
+    if (!step)
+        return eye;
+    double v[3] = {eye.x, eye.y, eye.z}, &moved = v[(step - steps) / 2];
+    moved = kept(moved + ((step - steps) % 2 ? -0.1 : 0.1));
+    return {v[0], v[1], v[2]};
+}
+
+// The line the program prints for the eye after each key but Esc.
+inline std::string report_line(const vec3 &eye)
+{
+    char line[128];
+    std::snprintf(line, sizeof line, "Camera: %f, %f, %f", eye.x, eye.y, eye.z);
+    return line;
+}
+
 // The pixel of pic at a window position; (-1, -1, -1) outside.
 inline rgb at(const image &pic, pixel_pos where)
 {
@@ -70,15 +102,50 @@ inline rgb at(const image &pic, pixel_pos where)
 
 // Lit colours come from the materials alone. Grey keeps r = g = b. Blue
 // (0, 0.5, 1) keeps g at half of b until b saturates: the light adds at most
-// 0.2 ambient and 1 diffuse, so g never passes 0.6 of full.
+// 0.2 ambient and 1 diffuse, so g never passes 0.6 of full. Only text is
+// white; yellow is the dot at a step's origin; red and green are the x and y
+// axes.
 inline bool looks_grey(rgb c)
 {
     return c.r > 30 && std::abs(c.r - c.g) < 4 && std::abs(c.g - c.b) < 4;
 }
-
 inline bool looks_blue(rgb c)
 {
     return c.b > 30 && c.r < 4 && 2 * c.g >= c.b - 6 && c.g <= 0.6 * 255 + 4;
+}
+inline bool looks_white(rgb c)
+{
+    return c.r > 150 && c.g > 150 && c.b > 150;
+}
+inline bool looks_yellow(rgb c)
+{
+    return c.r > 200 && c.g > 200 && c.b < 80;
+}
+inline bool looks_red(rgb c)
+{
+    return c.r > 100 && c.g < 30 && c.b < 30;
+}
+inline bool looks_green(rgb c)
+{
+    return c.g > 100 && c.r < 30 && c.b < 30;
+}
+const struct {
+    const char *name;
+    bool (*looks)(rgb);
+} colours[] = {{"grey", looks_grey},     {"blue", looks_blue}, {"white", looks_white},
+               {"yellow", looks_yellow}, {"red", looks_red},   {"green", looks_green}};
+
+// Polls until done() holds, for at most a bound that only a hang reaches;
+// returns whether it holds.
+template <typename Done>
+bool wait_until(Done done, int seconds = 30)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+        if (std::chrono::steady_clock::now() > end)
+            return done();
+    }
+    return true;
 }
 
 // How many pixels differ by more than a little in any channel.
