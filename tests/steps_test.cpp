@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
