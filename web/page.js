@@ -236,7 +236,7 @@
   function setStep(n, fresh = true) {
     if (ended) return;
     step = n;
-    stepsButton.setAttribute('aria-pressed', step > 0);
+    stepsButton.classList.toggle('on', step > 0);  // its words say which: Steps or Run
     const [title, hint] = said.stepper.slice(step > 0 ? 2 : 0);
     stepsButton.querySelector('b').textContent = title;
     stepsButton.querySelector('small').textContent = hint;

@@ -1,6 +1,7 @@
 // page_bridge.cpp - where the page (page.js) and the program meet: the keys
-// the page hands it, the frames it shows, the clock held while the page
-// shows the frame step by step, and the end of the program.
+// the page hands it, the size it is shown at, the frames it shows, the
+// clock held while the page shows the frame step by step, and the end of
+// the program.
 #include <emscripten.h>
 
 #include <string>

@@ -100,7 +100,7 @@ async function open(address = url, viewport = { width: 516, height: 900 }, langu
 async function frameOf(page, action) {
   const frames = await page.evaluate(() => Module.frames);
   await action();
-  await page.waitForFunction((n) => Module.frames > n, {}, frames);
+  await page.waitForFunction((n) => Module.frames > n, { timeout: 5000 }, frames);
 }
 async function picture(page, action) {
   await frameOf(page, action);
@@ -549,7 +549,7 @@ test('after Esc: the end said, only Start again left, which starts from the star
   assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
   assert.deepEqual(await violations(page), [], 'axe-core, after Esc');
 
-  await Promise.all([page.waitForNavigation(), page.keyboard.press('Enter')]);
+  await Promise.all([page.waitForNavigation({ timeout: 5000 }), page.keyboard.press('Enter')]);
   await page.waitForFunction(() => document.body.dataset.firstFrame, { timeout: 10000 });
   await frameOf(page, () => page.keyboard.press('ArrowRight'));
   const again = angleOf(await page.evaluate(() => Module.steps));
