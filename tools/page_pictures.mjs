@@ -1,18 +1,20 @@
 // page_pictures.mjs - the README's pictures of the page, in headless
-// Chromium: on a desktop without push/pop, on a phone, stepping through the
-// frame, and the stack's cards at 45 degrees. The clock is held (after nine
-// ticks for the cards), so each picture is the same from run to run.
+// Chromium: on a desktop without push/pop, on a phone, stepping on a phone
+// held sideways, the stack's cards at 45 degrees on a projector, and the
+// same in Portuguese at the pop. The clock is held (after nine ticks for
+// the cards), so each picture is the same from run to run.
 // Usage: node tools/page_pictures.mjs PAGE.html DIR   (scripts/make-pictures)
 import { pathToFileURL } from 'node:url';
 import { launch } from './chromium.mjs';
 
 const [file, dir] = process.argv.slice(2);
 const browser = await launch();
-const desktop = { width: 548, height: 600 }, phone = { width: 390, height: 844, isMobile: true, hasTouch: true };
+const desktop = { width: 1000, height: 600 }, phone = { width: 390, height: 844, isMobile: true, hasTouch: true };
+const sideways = { width: 844, height: 390, isMobile: true, hasTouch: true }, projector = { width: 1280, height: 720 };
 
-const wide = { width: 1000, height: 720 }, right = (n) => Array(n).fill('ArrowRight');
-for (const [name, viewport, keys, ticks = 0] of [['web-page', desktop, [' ', 'X', 'y']], ['web-phone', phone, [' ']],
-  ['web-steps', desktop, right(5)], ['web-stack', wide, right(3), 9]]) {
+const right = (n) => Array(n).fill('ArrowRight');
+for (const [name, viewport, keys, ticks = 0, lang = 'en'] of [['web-page', desktop, [' ', 'X', 'y']], ['web-phone', phone, [' ']],
+  ['web-steps', sideways, right(5)], ['web-stack', projector, right(3), 9], ['web-pt', projector, right(5), 9, 'pt-BR']]) {
   const page = await browser.newPage();
   await page.setViewport(viewport);
   await page.evaluateOnNewDocument((n) => {  // the program's ticks of 100 ms: n of them, then none
@@ -20,11 +22,12 @@ for (const [name, viewport, keys, ticks = 0] of [['web-page', desktop, [' ', 'X'
     window.ticks = 0;
     window.setTimeout = (run, ms, ...args) => (window.ticks < n ? setTimeoutOfPage(() => window.ticks++ < n && run(...args), ms) : 0);
   }, ticks);
-  await page.goto(pathToFileURL(file).href);
+  await page.goto(`${pathToFileURL(file).href}?lang=${lang}`);
   await page.waitForFunction((n) => document.body.dataset.firstFrame && window.ticks >= n, {}, ticks);
+  await page.waitForFunction(() => canvas.width === Math.round(canvas.getBoundingClientRect().width * devicePixelRatio));
   for (const key of keys) {
     const frames = await page.evaluate(() => Module.frames);
-    if (viewport.hasTouch) await page.tap(`#keys button[data-key="${key.charCodeAt(0)}"]`);
+    if (viewport.hasTouch && key.length === 1) await page.tap(`#keys button[data-key="${key.charCodeAt(0)}"]`);
     else await page.keyboard.press(key === ' ' ? 'Space' : key);
     await page.waitForFunction((n) => Module.frames > n, {}, frames);
   }

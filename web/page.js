@@ -1,31 +1,168 @@
-// page.js - what the page does around the program: its report lines, its
-// keys, typed or pressed on the buttons, the frame step by step, and a line
-// where something is wrong. emcc puts it in front of the program (--pre-js),
-// in index.html; page_bridge.cpp is the program's side.
+// page.js - what the page does around the program: its words in English or
+// Portuguese, its report lines, its keys, typed or pressed on the buttons,
+// the frame step by step and in words, the canvas drawn at the size it is
+// shown, and the end, with a way to start again. emcc puts it in front of
+// the program (--pre-js), in index.html; page_bridge.cpp is the program's
+// side.
 (function () {
   const byId = (id) => document.getElementById(id);
-  const canvas = byId('canvas'), report = byId('report'), status = byId('status');
+  const canvas = byId('canvas'), report = byId('report'), status = byId('status-text');
   const keptLines = 1000;  // in the report area; the console keeps them all
   let ended = false;
 
+  // The page's own words. shell.html holds the English of the fixed ones
+  // (data-t: the content, data-a: aria-label), read from it at the start;
+  // here the Portuguese, and the words made up as the page runs. The
+  // program's own words (its label, its report lines, the GL calls) stay as
+  // they are in both.
+  const words = {
+    en: {
+      running: 'The cubes are turning.',
+      scene: (label, eye) => `Mode ${label}; the eye at ${eye}.`,
+      step: (n, count, call, origin, x, depth) => `Step ${n} of ${count}, ${call}: the frame's origin is at ${origin}; ` +
+        `its x axis points along ${x}; ${words.en.depth(depth)}`,
+      depth: (d) => `${d} ${d === 1 ? 'matrix' : 'matrices'} on the stack`,
+      vector: (v) => v.join(', '),
+      stepper: ['Steps', 'stop and step', 'Run', 'leave the steps'],
+      heads: ['x axis', 'y axis', 'z axis', 'origin'], row: 'row',
+      matrix: (i, last) => `Matrix ${i}${i === 1 ? ', the view (gluLookAt)' : ''}${last ? ': the current one, on top' : ''}`,
+      ghost: (i) => `Matrix ${i}, popped: the ghost`,
+      ended: (code) => `Quenlade has ended (Esc, status ${code}).`,
+      noWebGL: 'Quenlade draws with WebGL, which this browser lacks or has turned off.',
+    },
+    'pt-BR': {
+      running: 'Os cubos estão girando.',
+      scene: (label, eye) => `Modo ${label}; o olho em ${eye}.`,
+      step: (n, count, call, origin, x, depth) => `Passo ${n} de ${count}, ${call}: a origem do referencial está em ` +
+        `${origin}; seu eixo x aponta para ${x}; ${words['pt-BR'].depth(depth)}`,
+      depth: (d) => `${d} ${d === 1 ? 'matriz' : 'matrizes'} na pilha`,
+      vector: (v) => `(${v.join('; ')})`,
+      stepper: ['Passos', 'parar e seguir', 'Rodar', 'sair dos passos'],
+      heads: ['eixo x', 'eixo y', 'eixo z', 'origem'], row: 'linha',
+      matrix: (i, last) => `Matriz ${i}${i === 1 ? ', a vista (gluLookAt)' : ''}${last ? ': a atual, no topo' : ''}`,
+      ghost: (i) => `Matriz ${i}, desempilhada: o fantasma`,
+      ended: (code) => `O Quenlade terminou (Esc, código de saída ${code}).`,
+      noWebGL: 'O Quenlade desenha com WebGL, que este navegador não tem ou desligou.',
+      what: 'Dois cubos que giram e mostram para que serve a pilha de matrizes modelview do OpenGL.',
+      language: 'Idioma', fullscreen: 'Tela cheia', canvas: 'A janela do programa: três eixos e dois cubos',
+      space: 'Espaço', eye: 'olho', front: 'frente', home: 'início', end: 'encerrar',
+      backB: '&larr; Voltar', nextB: 'Avançar &rarr;', backHint: 'seta esquerda', nextHint: 'seta direita',
+      restart: 'Começar de novo', callsTitle: 'As chamadas da parte dos cubos', stackTitle: 'A pilha modelview:',
+      raw: 'Como o GL a devolve, com a vista', howTitle: 'Como ler um cartão',
+      how: 'Um cartão para cada matriz da pilha, a atual no topo. Cada um mostra o referencial que a matriz ' +
+        'posiciona, em coordenadas do mundo: suas colunas dizem para onde apontam os eixos x, y e z do ' +
+        'referencial e onde fica sua origem. Com a chave, cada um mostra a matriz como ' +
+        'glGetFloatv(GL_MODELVIEW_MATRIX) a devolve, com a vista; o GL guarda seus 16 números coluna por ' +
+        'coluna, os quatro primeiros são a coluna 1.',
+      reportTitle: 'Relatório da câmera',
+      kept: 'As últimas 1.000 linhas do relatório ficam aqui; o console do navegador guarda todas.',
+    },
+  };
+  for (const element of document.querySelectorAll('[data-t]')) words.en[element.dataset.t] = element.innerHTML;
+  for (const element of document.querySelectorAll('[data-a]')) words.en[element.dataset.a] = element.getAttribute('aria-label');
+
+  // The language: the link's (?lang=pt-BR, kept when the page starts
+  // again), else the first of the browser's that the page speaks, else
+  // English. Portuguese of any country gets Brazil's.
+  const speak = (tag) => (/^pt(-|$)/i.test(tag) ? 'pt-BR' : /^en(-|$)/i.test(tag) ? 'en' : null);
+  let lang = speak(new URLSearchParams(location.search).get('lang') ?? '') ??
+    (navigator.languages ?? [navigator.language]).map(speak).find(Boolean) ?? 'en';
+  let said = words[lang];
+  const linkTo = (code) => {
+    const address = new URL(location.href);
+    address.searchParams.set('lang', code);
+    return address.href;
+  };
+  const showNumber = (v) => new Intl.NumberFormat(lang, { maximumFractionDigits: 2 }).format(Math.round(v * 100) / 100 + 0);
+  const vector = (v) => said.vector(v.map(showNumber));
+
+  function setLanguage(code) {
+    lang = code, said = words[code];
+    document.documentElement.lang = code;
+    for (const element of document.querySelectorAll('[data-t]')) element.innerHTML = said[element.dataset.t];
+    for (const element of document.querySelectorAll('[data-a]')) element.setAttribute('aria-label', said[element.dataset.a]);
+    for (const link of document.querySelectorAll('[data-lang]')) {
+      link.href = linkTo(link.dataset.lang);
+      if (link.dataset.lang === code) link.setAttribute('aria-current', 'true');
+      else link.removeAttribute('aria-current');
+    }
+    sayFrame(), setStep(step), showStack(calls[step - 1]);
+    if (ended) status.textContent = said.ended(exitStatus);
+    else if (status.textContent) status.textContent = said.noWebGL;
+  }
+  for (const link of document.querySelectorAll('[data-lang]'))
+    link.addEventListener('click', (event) => {
+      event.preventDefault();
+      history.replaceState(history.state, '', linkTo(link.dataset.lang));  // the address is the link to hand out
+      setLanguage(link.dataset.lang);
+    });
+  window.addEventListener('hashchange', () => setLanguage(lang));
+
   Module.canvas = canvas;
   Module.frames = 0;
-  // Each frame drawn: the step it shows (0 for none), and while stepping the
+  // Each frame drawn: the step it shows (0 for none), while stepping the
   // calls of its cube part, each with the matrix stack that GL held after
-  // it (steps/frame_steps.h, as JSON).
-  Module.onFrame = (json, shown) => {
-    if (Module.frames++ === 0) document.body.dataset.firstFrame = performance.now();
+  // it (steps/frame_steps.h, as JSON), the mode and the eye.
+  let scene = { pushPop: true, eye: [] };
+  Module.onFrame = (json, shown, pushPop, x, y, z) => {
+    if (Module.frames++ === 0) {
+      document.body.dataset.firstFrame = performance.now();
+      requestAnimationFrame(fitCanvas);
+    }
+    scene = { pushPop, eye: [x, y, z] };
+    sayFrame();
     if (shown > 0) showCalls(JSON.parse(json), shown);
   };
 
+  // The canvas's words, under it: the mode and the eye; the step, said as
+  // it changes (#step-now is a polite live region), from the numbers of
+  // the stack's top card.
+  const sceneLine = byId('scene'), stepLine = byId('step-now');
+  const setText = (element, text) => element.textContent !== text && (element.textContent = text);
+  function sayFrame() {
+    if (ended || !Module.frames) return;
+    const label = `<span lang="pt-BR">“${scene.pushPop ? 'usando push/pop' : 'sem push/pop'}”</span>`;
+    const html = said.scene(label, vector(scene.eye));
+    if (sceneLine.innerHTML !== html) sceneLine.innerHTML = html;
+  }
+  function sayStep() {
+    const c = calls[step - 1];
+    if (!c) return setText(stepLine, ended ? '' : said.running);
+    const top = c.stack[c.stack.length - 1];
+    setText(stepLine, said.step(step, calls.length, c.call, vector(top.slice(12, 15)), vector(top.slice(0, 3)), c.depth));
+  }
+
+  // The program draws into the canvas's pixels one for one, at the size the
+  // canvas is shown on this screen (a phone's dense pixels too), through
+  // GLUT's reshape, as a window's new size comes on the desktop.
+  let side = 0;
+  function fitCanvas() {
+    if (side && Module.frames && side !== canvas.width) call('_web_resize', side);
+  }
+  // Watching the device pixels, it hears of a new pixel ratio too (the
+  // browser's zoom, another screen).
+  const sized = new ResizeObserver(([entry]) => {
+    side = Math.round(entry.contentRect.width * devicePixelRatio);
+    fitCanvas();
+  });
+  try {
+    sized.observe(canvas, { box: 'device-pixel-content-box' });
+  } catch (e) {  // a browser that knows no device pixels
+    sized.observe(canvas);
+  }
+
   // Each line is added on its own, and the area keeps the latest ones, so a
   // long session costs as much per line as a short one. The area scrolls to
-  // the end once a frame, not once a line.
-  let scrollAsked = false;
+  // the end once a frame, not once a line. The area says nothing itself: a
+  // held key gives a line a frame. #heard says the latest after a pause.
+  let scrollAsked = false, heardAt = 0;
+  const heard = byId('heard');
   Module.print = (line) => {
     console.log(line);
     report.append(`${line}\n`);
     if (report.childNodes.length > keptLines) report.firstChild.remove();
+    clearTimeout(heardAt);
+    heardAt = setTimeout(() => setText(heard, line), 600);
     if (!scrollAsked) {
       scrollAsked = true;
       requestAnimationFrame(() => {
@@ -36,19 +173,31 @@
   };
   Module.printErr = (line) => console.warn(line);
 
+  // The program has ended (Esc): the page says so, and only the button that
+  // starts it again is left to press. Starting again loads the page again,
+  // at the same address, so with the same language: a program that has
+  // exited cannot run twice in one page (its runtime is gone), and a fresh
+  // one starts from the same state as on the desktop.
+  let exitStatus;
+  const restart = byId('restart');
   Module.onExit = (code) => {
     ended = true;
-    document.body.dataset.exitStatus = code;
-    status.textContent = `Quenlade has ended (Esc, status ${code}). Reload the page to start it again.`;
-    for (const button of document.querySelectorAll('button')) button.disabled = true;
+    exitStatus = document.body.dataset.exitStatus = code;
+    status.textContent = said.ended(code);
+    for (const control of document.querySelectorAll('button, input')) control.disabled = true;
+    canvas.removeAttribute('tabindex');
     panel.hidden = true;
+    setText(sceneLine, ''), setText(stepLine, '');
+    restart.hidden = restart.disabled = false;
+    restart.focus();
   };
+  restart.addEventListener('click', () => location.reload());
 
   // Without WebGL the program cannot draw: the page says so, and only that.
   if (!document.createElement('canvas').getContext('webgl')) {
     Module.noInitialRun = true;
-    for (const part of document.querySelectorAll('#stage > :not(#status), #stepping')) part.hidden = true;
-    status.textContent = 'Quenlade draws with WebGL, which this browser lacks or has turned off.';
+    for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #log')) part.hidden = true;
+    status.textContent = said.noWebGL;
   }
 
   // Calls into the program, once it runs and until it ends. Esc ends it by
@@ -78,25 +227,32 @@
   // the page lists the calls and shows the matrix stack of the step.
   let step = 0, calls = [];
   const stepsButton = byId('steps'), panel = byId('stepping'), list = byId('calls');
+  const backButton = byId('back'), nextButton = byId('next');
   function showStep(n) {
     if (ended) return;
-    setStep(call('_web_show_step', Math.max(0, n)) ?? 0);
+    setStep(call('_web_show_step', Math.max(0, n)) ?? 0, false);
   }
-  function setStep(n) {
+  // The step's words wait for its frame (fresh), which brings its numbers.
+  function setStep(n, fresh = true) {
+    if (ended) return;
     step = n;
-    stepsButton.setAttribute('aria-pressed', step > 0);
-    stepsButton.querySelector('b').textContent = step > 0 ? 'Run' : 'Steps';
-    stepsButton.querySelector('small').textContent = step > 0 ? 'leave the steps' : 'stop and step';
-    byId('back').disabled = step <= 1;
-    byId('next').disabled = false;
+    stepsButton.classList.toggle('on', step > 0);  // its words say which: Steps or Run
+    const [title, hint] = said.stepper.slice(step > 0 ? 2 : 0);
+    stepsButton.querySelector('b').textContent = title;
+    stepsButton.querySelector('small').textContent = hint;
+    // Off at the first and at the last call; the keyboard moves on to the
+    // other one rather than being lost with the button.
+    backButton.disabled = step <= 1;
+    if (fresh || !step) nextButton.disabled = step > 0 && step >= calls.length;
+    if (document.activeElement.disabled) (backButton.disabled ? nextButton : backButton).focus();
     panel.hidden = step === 0;
+    if (fresh || !step) sayStep();
   }
   function showCalls(shown, current) {
     if (shown.map((c) => c.call).join() !== calls.map((c) => c.call).join())
       list.replaceChildren(...shown.map((c) => Object.assign(document.createElement('li'), { textContent: c.call })));
     calls = Module.steps = shown;  // the numbers, for the console and the page test
     setStep(current);
-    byId('next').disabled = current >= calls.length;
     [...list.children].forEach((item, i) => {
       item.classList.toggle('current', i + 1 === current);
       if (i + 1 === current) item.setAttribute('aria-current', 'step');
@@ -109,15 +265,15 @@
   // as the frame it places, in world coordinates, its columns the frame's
   // x, y and z axes and its origin; or, with the switch, as GL returns it.
   const cards = byId('cards'), raw = byId('raw');
-  const number = (v) => (Math.abs(v) < 0.005 ? 0 : v).toFixed(2);
+  const number = (v) => (Math.abs(v) < 0.005 ? 0 : v).toFixed(2).replace('.', lang === 'en' ? '.' : ',');
   function card(m, title, kind) {
     const rows = raw.checked ? [0, 1, 2, 3] : [0, 1, 2];
-    const heads = raw.checked ? ['1', '2', '3', '4'] : ['x axis', 'y axis', 'z axis', 'origin'];
+    const heads = raw.checked ? ['1', '2', '3', '4'] : said.heads;
     const item = document.createElement('li');
     item.className = `card ${kind}`;
     item.innerHTML = `<h3>${title}</h3><table><thead><tr><td></td>${heads.map((h, c) =>
       `<th scope="col" class="c${c}">${h}</th>`).join('')}</tr></thead><tbody>${rows.map((r) =>
-      `<tr><th scope="row">${raw.checked ? `row ${r + 1}` : 'xyz'[r]}</th>${[0, 1, 2, 3].map((c) =>
+      `<tr><th scope="row">${raw.checked ? `${said.row} ${r + 1}` : 'xyz'[r]}</th>${[0, 1, 2, 3].map((c) =>
       `<td>${number(m[c * 4 + r])}</td>`).join('')}</tr>`).join('')}</tbody></table>`;
     return item;
   }
@@ -125,19 +281,26 @@
     if (!c) return;
     const stack = raw.checked ? c.modelview_stack : c.stack;
     const last = stack.length - 1;
-    const shown = stack.map((m, i) => card(m, `Matrix ${i + 1}${i === 0 ? ', the view (gluLookAt)' : ''}${
-      i === last ? ': the current one, on top' : ''}`, i === last ? 'top' : 'under'));
-    if (c.ghost)
-      shown.push(card(raw.checked ? c.ghost_modelview : c.ghost, `Matrix ${last + 2}, popped: the ghost`, 'popped'));
+    const shown = stack.map((m, i) => card(m, said.matrix(i + 1, i === last), i === last ? 'top' : 'under'));
+    if (c.ghost) shown.push(card(raw.checked ? c.ghost_modelview : c.ghost, said.ghost(last + 2), 'popped'));
     cards.replaceChildren(...shown.reverse());
-    byId('depth').textContent = `${c.depth} ${c.depth === 1 ? 'matrix' : 'matrices'} on the stack`;
+    byId('depth').textContent = said.depth(c.depth);
   }
   raw.addEventListener('change', () => showStack(calls[step - 1]));
 
   const next = () => showStep(step + 1), back = () => step > 1 && showStep(step - 1);
   stepsButton.addEventListener('click', () => showStep(step > 0 ? 0 : 1));
-  byId('next').addEventListener('click', next);
-  byId('back').addEventListener('click', back);
+  nextButton.addEventListener('click', next);
+  backButton.addEventListener('click', back);
+
+  // The whole page on the whole screen, for a projector.
+  const fullscreen = byId('fullscreen');
+  if (document.fullscreenEnabled) {
+    fullscreen.hidden = false;
+    fullscreen.addEventListener('click', () =>
+      (document.fullscreenElement ? document.exitFullscreen() : document.documentElement.requestFullscreen()).catch(() => {}));
+    document.addEventListener('fullscreenchange', () => fullscreen.setAttribute('aria-pressed', !!document.fullscreenElement));
+  }
 
   // The character a key gives, as the desktop's X server gives it: the one
   // the browser reports (Caps Lock, Shift and AltGr layouts included) if it
@@ -159,16 +322,19 @@
   }
 
   // Keys typed anywhere on the page go to the program, as keys typed into
-  // its window do on the desktop; but Tab moves between the canvas and the
-  // buttons, Enter and Space on a button press it, and the browser keeps
-  // its own shortcuts.
+  // its window do on the desktop; but Tab moves between the controls, Enter
+  // and Space on one press it, the arrows (and while stepping Page Up and
+  // Page Down, as a presenter's clicker sends them) walk through the steps,
+  // and the browser keeps its own shortcuts.
+  const walk = { ArrowRight: next, ArrowLeft: back }, clicker = { PageDown: next, PageUp: back };
   window.addEventListener('keydown', (event) => {
     if (event.key === 'Tab' || event.metaKey || event.isComposing) return;
-    if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+    const go = walk[event.key] || (step > 0 && clicker[event.key]);
+    if (go) {
       event.preventDefault();
-      return event.key === 'ArrowRight' ? next() : back();
+      return go();
     }
-    if (['BUTTON', 'INPUT'].includes(event.target.tagName) && (event.key === 'Enter' || event.key === ' ')) return;
+    if (['BUTTON', 'INPUT', 'A', 'SUMMARY'].includes(event.target.tagName) && (event.key === 'Enter' || event.key === ' ')) return;
     const character = characterOf(event);
     if (character === null) return;
     if (!event.ctrlKey && !event.altKey) event.preventDefault();  // Space would scroll
@@ -177,11 +343,11 @@
 
   for (const button of byId('keys').querySelectorAll('button[data-key]'))
     button.addEventListener('click', () => press(Number(button.dataset.key)));
-  // A button or the switch clicked with the mouse leaves the keyboard where
-  // it was, so that Space after a click on X is the program's Space, not a
-  // second X.
-  for (const control of document.querySelectorAll('button, label'))
+  // A control clicked with the mouse leaves the keyboard where it was, so
+  // that Space after a click on X is the program's Space, not a second X.
+  for (const control of document.querySelectorAll('button, label, a, summary'))
     control.addEventListener('mousedown', (event) => event.preventDefault());
 
+  setLanguage(lang);
   window.addEventListener('load', () => canvas.focus());
 })();

@@ -1,6 +1,7 @@
 // page_bridge.cpp - where the page (page.js) and the program meet: the keys
-// the page hands it, the frames it shows, the clock held while the page
-// shows the frame step by step, the lab, and the end of the program.
+// the page hands it, the size it is shown at, the frames it shows, the
+// clock held while the page shows the frame step by step, the lab, and the
+// end of the program.
 #include <emscripten.h>
 
 #include <string>
@@ -119,6 +120,13 @@ EMSCRIPTEN_KEEPALIVE const char *web_lab_c()
     return lab_answer.c_str();
 }
 
+// The canvas's new size in pixels, square: the page draws at the size the
+// canvas is shown. GLUT tells the program, as a window manager's resize does.
+EMSCRIPTEN_KEEPALIVE void web_resize(int side)
+{
+    glutReshapeWindow(side, side);
+}
+
 // A page cannot end its process, and emscripten's exit() leaves the program
 // running while a timer is pending: Esc's exit(0) ends it for good, and the
 // page hears of it (Module.onExit).
@@ -132,12 +140,14 @@ EMSCRIPTEN_KEEPALIVE const char *web_lab_c()
 // The browser shows each frame by itself (emscripten's glutSwapBuffers does
 // nothing); this tells the page that one is drawn, with the step shown (0 for
 // none) and, while stepping, the calls of its cube part with the matrix stack
-// after each, as GL gave it.
+// after each, as GL gave it; and the mode and the eye it was drawn with, for
+// the page's words about it.
 extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
 extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
     int step = shown_step();
-    EM_ASM({ Module.onFrame($0 ? UTF8ToString($0) : "", $1); },
-           step > 0 ? step_calls_json().c_str() : nullptr, step);
+    EM_ASM({ Module.onFrame($0 ? UTF8ToString($0) : "", $1, !!$2, $3, $4, $5); },
+           step > 0 ? step_calls_json().c_str() : nullptr, step, scene_state.use_push_pop,
+           scene_state.cam_x, scene_state.cam_y, scene_state.cam_z);
     __real_glutSwapBuffers();
 }

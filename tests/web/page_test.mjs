@@ -2,10 +2,13 @@
 // program: both modes with the cubes, axes and label where the camera model
 // puts them, and the picture next to the native one of the same state; the
 // keys a browser reports, with the desktop's report lines; on a phone, opened
-// from a file: no sideways scrolling, and the buttons; Esc.
+// from a file: no sideways scrolling, and the buttons; every screen size;
+// the page in words (axe-core, the canvas's words, the keyboard); English
+// and Portuguese; Esc, and starting again.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
@@ -18,7 +21,8 @@ const pageDir = process.env.QUENLADE_WEB_DIR ?? `${root}out/web`;
 // line saying what to run, which ctest prints after its summary.
 const lacking = [!existsSync(`${pageDir}/index.html`) && `the page in ${pageDir}`,
   !existsSync('/usr/bin/chromium') && 'chromium'].filter(Boolean);
-const modules = await Promise.all([import('pngjs'), import('../../tools/chromium.mjs')])
+const modules = await Promise.all([import('pngjs'), import('../../tools/chromium.mjs'),
+  (async () => createRequire(import.meta.url).resolve('axe-core/axe.min.js'))()])
   .catch(() => lacking.push('the npm packages of package.json'));
 if (lacking.length) {
   const line = `web: skipped, needs ${lacking.join(', ')}: run ./scripts/test, which provides them`;
@@ -26,7 +30,7 @@ if (lacking.length) {
   if (process.env.QUENLADE_SKIPPED) writeFileSync(`${process.env.QUENLADE_SKIPPED}/web`, `${line}\n`);
   process.exit(77);
 }
-const [{ PNG }, { launch, serve }] = modules;
+const [{ PNG }, { launch, serve }, axePath] = modules;
 
 // The eye as the program keeps it, in single precision, and its report line.
 const f = Math.fround, home = [1.69, 2.9, 8.1].map(f), front = [0, 0, 5];
@@ -74,27 +78,40 @@ before(async () => {
 
 after(() => Promise.all([browser?.close(), server?.kill()]));
 
-// Opens the page, served or from a file, on a desktop or a phone, with a clock
-// the test can hold (the program's ticks stop while it is held), and waits for
-// its first frame.
-async function open(address = url, viewport = { width: 1000, height: 900 }) {
+// Opens the page, served or from a file, on a desktop or a phone, for a
+// browser set to languages, with a clock the test can hold (the program's
+// ticks stop while it is held), and waits for its first frame. The desktop
+// is narrow enough to show the canvas 500 pixels wide, as the native window.
+async function open(address = url, viewport = { width: 516, height: 900 }, languages = ['en-US', 'en']) {
   const page = await browser.newPage();
   page.on('pageerror', (error) => assert.fail(`the page threw: ${error}`));
   await page.setViewport(viewport);
-  await page.evaluateOnNewDocument(() => {
+  await page.evaluateOnNewDocument((languages) => {
+    Object.defineProperty(navigator, 'languages', { get: () => languages });
     const setTimeoutOfPage = window.setTimeout.bind(window);
     window.setTimeout = (run, ms, ...args) => setTimeoutOfPage(() => window.clockHeld || run(...args), ms);
-  });
+  }, languages);
   await page.goto(address);
   await page.waitForFunction(() => document.body.dataset.firstFrame, { timeout: 10000 });
   return page;
 }
 
-// What the canvas shows after an action and the frame that follows it.
-async function picture(page, action) {
+// An action and the frame that follows it; what the canvas shows then.
+async function frameOf(page, action) {
   const frames = await page.evaluate(() => Module.frames);
   await action();
-  await page.waitForFunction((n) => Module.frames > n, {}, frames);
+  await page.waitForFunction((n) => Module.frames > n, { timeout: 5000 }, frames);
+}
+// Steps from the running animation; the calls of the frame that shows the
+// first (not of a tick's frame that came before it).
+async function startSteps(page) {
+  await page.evaluate(() => { window.stale = Module.steps; });
+  await page.keyboard.press('ArrowRight');
+  await page.waitForFunction(() => Module.steps !== window.stale, { timeout: 5000 });
+  return page.evaluate(() => Module.steps);
+}
+async function picture(page, action) {
+  await frameOf(page, action);
   return PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
 }
 
@@ -267,11 +284,7 @@ test('steps: the real frame call by call, the clock held, forwards and back, in 
 // show a step past the frame's last call.
 test('the stack as cards: the native numbers at every step of both modes, a push copies, a pop leaves a ghost', async () => {
   const page = await open();
-  const frame = async (action) => {
-    const frames = await page.evaluate(() => Module.frames);
-    await action();
-    await page.waitForFunction((n) => Module.frames > n, {}, frames);
-  };
+  const frame = (action) => frameOf(page, action);
   const cards = () => page.evaluate(() => [...document.querySelectorAll('#cards > li')].map((card) => ({
     title: card.querySelector('h3').textContent,
     rows: [...card.querySelectorAll('tbody tr')].map((row) => [...row.querySelectorAll('td')].map((td) => Number(td.textContent))),
@@ -284,8 +297,7 @@ test('the stack as cards: the native numbers at every step of both modes, a push
     for (const key of keys) await frame(() => page.keyboard.press(key)), eye = eyeAfter(eye, key.charCodeAt(0));
     if (wanted !== mode) await frame(() => page.keyboard.press('Space')), mode = wanted;
     for (let i = 0; i < 3; i++) await frame(() => {});  // the cubes turn on a little
-    await frame(() => page.keyboard.press('ArrowRight'));
-    const steps = await page.evaluate(() => Module.steps);
+    const steps = await startSteps(page);
     const angle = /glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(steps.map((c) => c.call).join())[1];
     const native = JSON.parse(execFileSync(process.env.QUENLADE_CAPTURE, ['--steps', '--json', '--mode', mode,
       '--angle', angle, '--eye', eye.join(','), `${tmpdir()}/page-test-steps.png`], { encoding: 'utf8' }));
@@ -338,9 +350,223 @@ test('without WebGL, the page says so in one line and shows nothing else', async
     };
   });
   await page.goto(url);
-  const shown = await page.evaluate(() => [...document.querySelectorAll('#stage > *, #stepping')]
+  const shown = await page.evaluate(() => [...document.querySelectorAll('#view, #caption, #controls > *, #stepping, #log')]
     .filter((part) => part.getClientRects().length).map((part) => part.id || part.className));
   assert.deepEqual(shown, ['status']);
   assert.match(await page.evaluate(() => document.getElementById('status').textContent), /WebGL/);
+  assert.deepEqual(await violations(page), [], 'axe-core, without WebGL');
+  await page.close();
+});
+
+// What axe-core finds wrong on the page as it stands.
+async function violations(page) {
+  await page.addScriptTag({ path: axePath });
+  return page.evaluate(async () => (await axe.run()).violations.map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`));
+}
+const said = (page, id) => page.evaluate((id) => document.getElementById(id).textContent, id);
+// The words of #id, once the frame that brings them has come (a tick's
+// frame may come between an action and the frame it asks for).
+async function expectSaid(page, id, words, what) {
+  await page.waitForFunction((id, words) => document.getElementById(id).textContent === words, { timeout: 5000 }, id, words)
+    .catch(() => {});
+  assert.equal(await said(page, id), words, what);
+}
+const angleOf = (calls) => Number(/glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(calls.map((c) => c.call).join())[1]);
+
+// The words for a step, with the numbers of the model at angle a: mode,
+// step, the frame's origin and x axis, the stack's depth.
+const rotY = (a) => [Math.cos((a * Math.PI) / 180), 0, -Math.sin((a * Math.PI) / 180)];
+const stepTable = [
+  ['on', 1, () => [0, 0, 0], () => [1, 0, 0], 2], ['on', 3, (a) => turnZ([1, 0, 0], a), (a) => turnZ([1, 0, 0], a), 2],
+  ['on', 5, () => [0, 0, 0], () => [1, 0, 0], 1], ['on', 8, () => [1.5, 1.5, 0], rotY, 2],
+  ['off', 2, (a) => turnZ([1, 0, 0], a), (a) => turnZ([1, 0, 0], a), 1],
+  ['off', 4, (a) => turnZ([2.5, 1.5, 0], a), (a) => turnZ([1, 0, 0], a), 1],
+  ['off', 5, (a) => turnZ([2.5, 1.5, 0], a), (a) => turnZ(rotY(a), a), 1]];
+const two = (v) => `${Math.round(v * 100) / 100 + 0}`;
+const stepWords = {
+  en: (n, count, call, o, x, d) => `Step ${n} of ${count}, ${call}: the frame's origin is at ${o.map(two).join(', ')}; ` +
+    `its x axis points along ${x.map(two).join(', ')}; ${d} ${d === 1 ? 'matrix' : 'matrices'} on the stack`,
+  'pt-BR': (n, count, call, o, x, d) => {
+    const v = (p) => `(${p.map(two).join('; ').replaceAll('.', ',')})`;
+    return `Passo ${n} de ${count}, ${call}: a origem do referencial está em ${v(o)}; seu eixo x aponta para ${v(x)}; ` +
+      `${d} ${d === 1 ? 'matriz' : 'matrizes'} na pilha`;
+  },
+};
+
+// Walks the steps of the mode the page is in and compares the live region's
+// words with the model's, in the page's language.
+async function expectStepWords(page, mode, lang) {
+  const calls = await startSteps(page), angle = angleOf(calls);
+  assert.equal(calls.length, mode === 'on' ? 10 : 6);
+  let at = 1;
+  for (const [, n, origin, x, depth] of stepTable.filter(([m]) => m === mode)) {
+    for (; at < n; at++) await frameOf(page, () => page.keyboard.press('ArrowRight'));
+    await expectSaid(page, 'step-now', stepWords[lang](n, calls.length, calls[n - 1].call, origin(angle), x(angle), depth),
+      `mode ${mode}, step ${n} at ${angle} degrees`);
+  }
+  await frameOf(page, () => page.click('#steps'));
+}
+
+test('in words and by keyboard: axe-core finds nothing; the canvas says what it shows and each step; every control by Tab', async () => {
+  for (const [viewport, languages] of [[{ width: 1280, height: 720 }, ['en-US']],
+    [{ width: 360, height: 640, isMobile: true, hasTouch: true }, ['pt-BR']]]) {
+    const page = await open(url, viewport, languages), where = `${viewport.width} px, ${languages}`;
+    assert.deepEqual(await violations(page), [], `axe-core, running, ${where}`);
+    // Page Down and Page Up walk the steps, and only while stepping; the
+    // program hears nothing of them.
+    await frameOf(page, () => page.keyboard.press('ArrowRight'));
+    assert.ok(await page.evaluate(() => document.getElementById('back').disabled), 'Back is off at the first step');
+    for (const [key, step] of [['PageDown', 2], ['PageDown', 3], ['PageDown', 4], ['PageDown', 5], ['PageUp', 4], ['PageDown', 5]]) {
+      await frameOf(page, () => page.keyboard.press(key));
+      assert.equal(await markedStep(page), step, `${where}: after ${key}`);
+    }
+    await page.click('label[for="raw"]');
+    assert.deepEqual(await violations(page), [], `axe-core, stepping, ${where}`);
+    await page.click('label[for="raw"]');
+    await frameOf(page, () => page.click('#steps'));
+    await page.keyboard.press('PageDown');
+    assert.equal(await markedStep(page), 0, 'Page Down is the browser\'s when not stepping');
+    assert.deepEqual(await reported(page), [], 'the program heard nothing of Page Up and Page Down');
+    await page.close();
+  }
+
+  // The canvas's words: the mode and the eye, and each step, in both modes.
+  const page = await open();
+  await expectSaid(page, 'scene', 'Mode “usando push/pop”; the eye at 1.69, 2.9, 8.1.');
+  await expectStepWords(page, 'on', 'en');
+  for (const key of ['Space', 'o']) await frameOf(page, () => page.keyboard.press(key));
+  await expectSaid(page, 'scene', 'Mode “sem push/pop”; the eye at 0, 0, 5.');
+  await expectStepWords(page, 'off', 'en');
+  await expectSaid(page, 'step-now', 'The cubes are turning.');
+
+  // A held key: the report's lines come silently, and #heard says the
+  // latest once, after a pause.
+  await page.evaluate(() => {
+    window.changes = 0;
+    new MutationObserver(() => window.changes++).observe(document.getElementById('heard'), { childList: true, characterData: true, subtree: true });
+  });
+  for (let i = 0; i < 20; i++) await page.keyboard.press('X');
+  await page.waitForFunction(() => window.changes > 0);
+  await sleep(800);
+  assert.deepEqual([await page.evaluate(() => window.changes), await said(page, 'heard')], [1, (await reported(page)).at(-1)]);
+
+  // Tab reaches every control while stepping, each with a visible focus;
+  // Enter presses them.
+  await frameOf(page, () => page.keyboard.press('ArrowRight'));
+  await frameOf(page, () => page.keyboard.press('ArrowRight'));
+  let reached = [];
+  for (let i = 0; i < 40; i++) {
+    await page.keyboard.press('Tab');
+    const [name, outline] = await page.evaluate(() => {
+      const e = document.activeElement, style = getComputedStyle(e);
+      return [e.id || e.dataset.key || e.dataset.lang || e.tagName, `${style.outlineStyle} ${parseFloat(style.outlineWidth) >= 2}`];
+    });
+    if (reached.includes(name)) break;
+    if (name !== 'BODY') reached.push(name), assert.equal(outline, 'solid true', `the focus on ${name} is seen`);
+  }
+  reached = [...reached.slice(reached.indexOf('en')), ...reached.slice(0, reached.indexOf('en'))];  // from the top
+  assert.deepEqual(reached, ['en', 'pt-BR', 'fullscreen', 'canvas', '32', '88', '120', '89', '121', '90', '122', '79', '82', '27',
+    'steps', 'back', 'next', 'raw', 'SUMMARY', 'report']);
+  await page.focus('#next');
+  await frameOf(page, () => page.keyboard.press('Enter'));
+  assert.equal(await markedStep(page), 3, 'Enter on Next');
+  await page.close();
+});
+
+// Every screen from a phone to a projector, either way up, stepping at the
+// first translate: no sideways scrolling and nothing off the sides; the
+// canvas square, nearly as large as the screen's shorter side, drawn at the
+// pixels it is shown at, with the frame's origin where the model puts it;
+// the calls beside it on a screen held sideways, below it on one held
+// upright; on a projector the canvas, the calls, the stack and the stepping
+// buttons all in view.
+test('every screen: the canvas as large as it fits, sharp and square, the calls beside it where they fit', async () => {
+  for (const [width, height, deviceScaleFactor] of [[360, 640, 2], [640, 360, 2], [844, 390, 3], [768, 1024, 2],
+    [1280, 720, 1], [1920, 1080, 1]]) {
+    const where = `${width}x${height}`, mobile = width * height < 800000;
+    const page = await open(url, { width, height, deviceScaleFactor, isMobile: mobile, hasTouch: mobile });
+    await page.waitForFunction(() => canvas.width === Math.round(canvas.getBoundingClientRect().width * devicePixelRatio),
+      { timeout: 5000 }).catch(() => {});
+    for (let i = 0; i < 3; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));
+    const shown = PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
+    const at = project(turnZ([1, 0, 0], angleOf(await page.evaluate(() => Module.steps))), home);
+    assert.ok(near(shown, at, yellow), `${where}: no yellow origin at ${at}`);
+    const box = await page.evaluate(() => {
+      const rect = (e) => (typeof e === 'string' ? document.querySelector(e) : e).getBoundingClientRect().toJSON();
+      return { scrolled: document.documentElement.scrollWidth, pixels: [canvas.width, canvas.height],
+        off: [...document.querySelectorAll('body *')].filter((e) => e.getClientRects().length)
+          .filter((e) => rect(e).left < 0 || rect(e).right > innerWidth).map((e) => e.id || e.tagName),
+        ...Object.fromEntries(['canvas', '#calls', '#cards', '#stepper'].map((e) => [e.replace('#', ''), rect(e)])) };
+    });
+    const side = box.canvas.width;
+    assert.deepEqual([box.scrolled, box.off], [width, []], `${where}: sideways scrolling, or off the sides`);
+    assert.ok(Math.abs(box.canvas.height - side) < 1 && side >= 0.9 * Math.min(width, height), `${where}: the canvas is ${side} px`);
+    assert.deepEqual(box.pixels, [side, side].map((v) => Math.round(v * deviceScaleFactor)), `${where}: drawn at its shown size`);
+    assert.ok(width > height ? box.calls.left >= box.canvas.right : box.calls.top >= box.canvas.bottom, `${where}: where the calls are`);
+    if (width >= 1280)
+      for (const part of ['canvas', 'calls', 'cards', 'stepper']) assert.ok(box[part].bottom <= height, `${where}: ${part} out of view`);
+    await page.close();
+  }
+});
+
+// The language: the link's, else the browser's first that the page speaks,
+// else English; <html lang> follows. In Portuguese, no word of the English
+// page is left but the program's own, the names of things and the words
+// both languages have.
+test('English or Portuguese: from the browser\'s languages, from the link, from the switch; nothing left in English', async () => {
+  for (const [languages, link, lang] of [[['pt-BR', 'en'], '', 'pt-BR'], [['pt-PT'], '', 'pt-BR'], [['de-DE', 'en-GB'], '', 'en'],
+    [['fr'], '', 'en'], [['en-US'], '?lang=pt-BR', 'pt-BR'], [['pt-BR'], '?lang=en', 'en']]) {
+    const page = await open(`${url}${link}`, undefined, languages);
+    assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, document.getElementById('what').textContent.split(' ')[0]]),
+      [lang, lang === 'en' ? 'Two' : 'Dois'], `languages ${languages}, link '${link}'`);
+    await page.close();
+  }
+  // Words of the page in its language, the program's own (marked with
+  // another lang) and GL's names left out.
+  const pageWords = (page) => page.evaluate(() => {
+    const lang = document.documentElement.lang, texts = [], walk = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+    for (let node; (node = walk.nextNode());)
+      if (node.parentElement.closest('[lang]').lang === lang && node.parentElement.tagName !== 'SCRIPT') texts.push(node.textContent);
+    for (const e of document.querySelectorAll('[aria-label]')) if (e.closest('[lang]').lang === lang) texts.push(e.getAttribute('aria-label'));
+    return texts.join(' ').match(/[\p{L}_]{3,}/gu).filter((w) => !/^gl|_/i.test(w));
+  });
+  const page = await open(`${pathToFileURL(`${pageDir}/index.html`).href}?lang=pt-BR#lab`);
+  await expectStepWords(page, 'on', 'pt-BR');
+  for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the pop: a ghost too
+  const portuguese = await pageWords(page);
+  await page.click('[data-lang="en"]');
+  assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['en', '?lang=en', '#lab']);
+  const english = new Set(await pageWords(page));
+  const shared = ['Quenlade', 'Esc', 'push', 'pop', 'usando', 'sem', 'modelview', 'OpenGL', 'WebGL', 'console'];
+  assert.deepEqual([...new Set(portuguese.filter((w) => english.has(w) && !shared.includes(w)))], [], 'English left in the Portuguese page');
+  await page.close();
+});
+
+// Esc, or Ctrl+[ as the desktop reads it: the page says that the program
+// has ended, with its status; only Start again (and the language) is left
+// to press. Starting again keeps the address, so the language and the
+// '#' part, and starts from the start: push/pop on, the home eye, the
+// angles at 0, no report lines.
+test('after Esc: the end said, only Start again left, which starts from the start in the same language', async () => {
+  const page = await open(`${pathToFileURL(`${pageDir}/index.html`).href}?lang=pt-BR#lab`);
+  for (const key of ['Space', 'o']) await frameOf(page, () => page.keyboard.press(key));
+  await sleep(1500);
+  const turned = angleOf(await startSteps(page));
+  const cdp = await page.createCDPSession();
+  for (const type of ['keyDown', 'keyUp']) await cdp.send('Input.dispatchKeyEvent', { type, key: '[', code: 'BracketLeft', modifiers: 2 });
+  await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined);
+  await expectSaid(page, 'status-text', 'O Quenlade terminou (Esc, código de saída 0).');
+  assert.deepEqual(await page.evaluate(() => [...document.querySelectorAll('button, input, a[href], summary, canvas[tabindex]')]
+    .filter((e) => !e.disabled && e.getClientRects().length).map((e) => e.id || e.dataset.lang)), ['en', 'pt-BR', 'restart']);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
+  assert.deepEqual(await violations(page), [], 'axe-core, after Esc');
+
+  await Promise.all([page.waitForNavigation({ timeout: 5000 }), page.keyboard.press('Enter')]);
+  await page.waitForFunction(() => document.body.dataset.firstFrame, { timeout: 10000 });
+  const again = angleOf(await startSteps(page));
+  assert.ok(again < turned && again <= 20, `started again at ${again} degrees, had turned to ${turned}`);
+  assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['pt-BR', '?lang=pt-BR', '#lab']);
+  await expectSaid(page, 'scene', 'Modo “usando push/pop”; o olho em (1,69; 2,9; 8,1).');
+  assert.deepEqual(await reported(page), [], 'report lines after starting again');
   await page.close();
 });
