@@ -32,42 +32,38 @@ if (lacking.length) {
 }
 const [{ PNG }, { launch, serve }, axePath] = modules;
 
-// The eye as the program keeps it, in single precision, and its report line.
-const f = Math.fround, home = [1.69, 2.9, 8.1].map(f), front = [0, 0, 5];
-const reportLine = (eye) => `Camera: ${eye.map((v) => v.toFixed(6)).join(', ')}`;
-const turnZ = ([x, y, z], deg) => {
+// Expected values come from the C++ side's model (tests/testkit.h), through
+// quenlade_expect: where a world point lands in the 500x500 window ("x,y,z",
+// or "x,y,z@deg" turned deg degrees about z), the eye and report line after
+// keys typed from home, and the names of the colours a pixel looks like.
+const expect = (...args) => JSON.parse(execFileSync(process.env.QUENLADE_EXPECT, args.map(String), { encoding: 'utf8' }));
+const project = (point, eye) => expect('project', eye.join(), [point].flat().join())[0];
+const turnZ = ([x, y, z], deg) => {  // the scene's geometry: p turned deg degrees about z
   const c = Math.cos((deg * Math.PI) / 180), s = Math.sin((deg * Math.PI) / 180);
   return [x * c - y * s, x * s + y * c, z];
 };
-function eyeAfter(eye, character) {
-  const key = String.fromCharCode(character), axis = 'xyz'.indexOf(key.toLowerCase());
-  if (key === 'O' || key === 'o') return front;
-  if (key === 'R' || key === 'r') return home;
-  if (axis < 0) return eye;
-  return eye.map((v, i) => (i === axis ? f(v + (key === key.toUpperCase() ? 0.1 : -0.1)) : v));
-}
-
-// The camera model of tests/testkit.h: where a world point lands in the
-// 500x500 window, in pixels from the lower left, seen from eye.
-function project(p, eye) {
-  const dot = (a, b) => a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-  const n = Math.sqrt(dot(eye, eye)), m = Math.hypot(eye[0], eye[2]);
-  const f = eye.map((v) => -v / n), s = [eye[2] / m, 0, -eye[0] / m];
-  const u = [s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]];
-  const d = p.map((v, i) => v - eye[i]), k = 1 / Math.tan((22.5 * Math.PI) / 180) / dot(d, f);
-  return [(k * dot(d, s) + 1) * 250, (k * dot(d, u) + 1) * 250];
-}
+const eyes = (codes) => expect('keys', ...codes);  // from home
+const home = eyes([82])[0].eye, front = eyes([79])[0].eye;
+const reportLines = (codes) => (codes.length ? eyes(codes).map((e) => e.line) : []);
 
 // The pixel of a picture of the canvas, shown at any size, at a position of
-// the 500x500 window, as [r, g, b].
+// the 500x500 window, as [r, g, b]; the colours it looks like, asked once for
+// all the colours of the picture.
 const at = (png, [x, y]) => {
   const k = png.width / 500, i = ((png.height - 1 - Math.floor(y * k)) * png.width + Math.floor(x * k)) * 4;
   return [png.data[i], png.data[i + 1], png.data[i + 2]];
 };
-const grey = ([r, g, b]) => r > 30 && Math.abs(r - g) < 4 && Math.abs(g - b) < 4;
-const blue = ([r, g, b]) => b > 30 && r < 4 && 2 * g >= b - 6 && g <= 0.6 * 255 + 4;
-const near = (png, p, looks) =>  // anywhere in the 5x5 pixels round p: lines are 1 px wide
-  [-2, -1, 0, 1, 2].some((dx) => [-2, -1, 0, 1, 2].some((dy) => looks(at(png, [p[0] + dx, p[1] + dy]))));
+function looks(png, p, name) {
+  if (!png.names) {
+    const distinct = new Set();
+    for (let i = 0; i < png.data.length; i += 4) distinct.add(`${png.data[i]},${png.data[i + 1]},${png.data[i + 2]}`);
+    const names = expect('colours', ...distinct);
+    png.names = new Map([...distinct].map((rgb, i) => [rgb, names[i]]));
+  }
+  return png.names.get(at(png, p).join()).includes(name);
+}
+const near = (png, p, name) =>  // anywhere in the 5x5 pixels round p: lines are 1 px wide
+  [-2, -1, 0, 1, 2].some((dx) => [-2, -1, 0, 1, 2].some((dy) => looks(png, [p[0] + dx, p[1] + dy], name)));
 
 let server, browser, url;
 
@@ -119,8 +115,10 @@ const reported = (page) => page.evaluate(() => document.getElementById('report')
 
 // Waits for the report to hold the lines expected, and compares.
 async function expectLines(page, expected, what) {
-  await page.waitForFunction((n) => document.getElementById('report').textContent.split('\n').length > n,
-    { timeout: 5000 }, expected.length).catch(() => {});
+  await page.waitForFunction((n, last) => {
+    const lines = document.getElementById('report').textContent.split('\n').slice(0, -1);
+    return lines.length >= n && lines.at(-1) === last;
+  }, { timeout: 5000 }, expected.length, expected.at(-1)).catch(() => {});
   assert.deepEqual(await reported(page), expected, what);
 }
 
@@ -129,11 +127,23 @@ const markedStep = (page) => page.evaluate(() => {
   const list = document.getElementById('calls');
   return document.getElementById('stepping').hidden ? 0 : [...list.children].findIndex((item) => item.className === 'current') + 1;
 });
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-const yellow = ([r, g, b]) => r > 200 && g > 200 && b < 80;
 
-// The label says the mode: "usando push/pop" runs past x = 300, "sem push/pop" ends before.
-const labelEnd = (png) => Math.max(...[...Array(500).keys()].filter((x) => near(png, [x, 15], ([r]) => r > 150)));
+// The mode label's white pixels: their left, top and right ends. The label
+// stands in a view of its own from (0, 0, 5), its baseline from (-2, -2, 0),
+// its capitals 0.2 high, whatever the eye.
+function label(png) {
+  const box = [500, 0, 0];
+  for (let y = 0; y < 60; y++) {
+    for (let x = 0; x < 500; x++)
+      if (looks(png, [x, y], 'white')) box.splice(0, 3, Math.min(box[0], x), Math.max(box[1], y), Math.max(box[2], x));
+  }
+  // Its tallest letters stand between the capitals' 100 font units and the
+  // font's 119 (the page's letters are the Hershey design's, a little apart).
+  const [left, , capitals, tallest] = [...project([-2, -2, 0], front), ...[1.8, 1.762].map((y) => project([-2, -y, 0], front)[1])];
+  assert.ok(box[0] >= left - 1 && box[0] <= left + 6 && box[1] >= capitals - 1.5 && box[1] <= tallest + 1,
+    `the label's left and top at ${box.slice(0, 2)}, not ${left} and ${capitals} to ${tallest}`);
+  return box[2];
+}
 
 test('both modes draw the cubes, axes and label where the model puts them, as the native program does', async (t) => {
   const gzipped = gzipSync(readFileSync(`${pageDir}/index.html`)).length;
@@ -142,53 +152,54 @@ test('both modes draw the cubes, axes and label where the model puts them, as th
   assert.equal(await page.title(), 'Quenlade #2');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
   await page.evaluate(() => { window.clockHeld = true; });
+  const ends = {};  // of the label: "usando push/pop" is three letters longer
   for (const [mode, blueAt] of [['off', [2.5, 1.5, 0]], ['on', [1.5, 1.5, 0]]]) {
     // Both cubes back to angle 0, the clock held there.
     const web = await picture(page, () => page.keyboard.press('Space'));
     const native = PNG.sync.read(readFileSync(`${root}docs/push-pop-${mode}.png`));
-    const probes = [['grey cube', [1, 0, 0], grey], ['blue cube', blueAt, blue],
-      ['x axis', [2.5, 0, 0], ([r, g, b]) => r > 100 && g < 30 && b < 30],
-      ['y axis', [0, 2.5, 0], ([r, g, b]) => g > 100 && r < 30 && b < 30],
-      ['label', [-1.96, -1.93, 0], ([r, g, b]) => r > 150 && g > 150 && b > 150, front]];
-    for (const [what, p, looks, eye = home] of probes)
-      assert.ok(near(web, project(p, eye), looks), `mode ${mode}: no ${what} at ${project(p, eye)}`);
-    assert.equal(labelEnd(web) > 300, mode === 'on', `mode ${mode}: the label ends at x = ${labelEnd(web)}`);
+    const probes = [['grey cube', [1, 0, 0], 'grey'], ['blue cube', blueAt, 'blue'],
+      ['x axis', [2.5, 0, 0], 'red'], ['y axis', [0, 2.5, 0], 'green']];
+    for (const [what, p, name] of probes)
+      assert.ok(near(web, project(p, home), name), `mode ${mode}: no ${what} at ${project(p, home)}`);
+    ends[mode] = label(web);
     let differ = 0, cubes = 0, cubesDiffer = 0;
     for (let i = 0; i < 500 * 500; i++) {
       const a = at(web, [i % 500, i / 500]), b = at(native, [i % 500, i / 500]);
       const different = a.some((v, c) => Math.abs(v - b[c]) > 8);
       differ += different;
-      if ((grey(b) && b[0] < 200) || blue(b)) cubes++, cubesDiffer += different;  // not the white text
+      const [x, y] = [i % 500, i / 500];  // the cubes, not the white text
+      if ((looks(native, [x, y], 'grey') && !looks(native, [x, y], 'white')) || looks(native, [x, y], 'blue'))
+        cubes++, cubesDiffer += different;
     }
     t.diagnostic(`mode ${mode}: ${differ} pixels differ from the native picture, ${cubesDiffer} of the ${cubes} cube pixels`);
     assert.ok(cubesDiffer <= cubes * 0.02, `mode ${mode}: ${cubesDiffer} of ${cubes} cube pixels differ`);
   }
+  assert.ok(ends.on > ends.off + 30, `the label ends at ${ends.on} with push/pop, at ${ends.off} without`);
   await page.close();
 });
 
-// Key events as a browser sends them (key, code, modifiers: 2 Ctrl, 8 Shift),
-// and the character that the desktop's X server gives the program for the
-// same key, or none; from home, then 81 steps down in z, which miss 0.
+// Key events as a browser sends them (key, code, modifiers: 1 Alt, 2 Ctrl,
+// 4 Meta, 8 Shift), and the character that the desktop's X server gives the
+// program for the same key, or none (Meta's keys stay the browser's); from
+// home, then 81 steps down in z, which miss 0.
 const keyEvents = [
   ['X', 'KeyX', 0, 88],  // Caps Lock on: X without Shift
   ['x', 'KeyX', 0, 120], ['Y', 'KeyY', 8, 89], ['y', 'KeyY', 0, 121], ['Z', 'KeyZ', 8, 90],
   ['z', 'KeyZ', 0, 122], ['o', 'KeyO', 0, 111], ['R', 'KeyR', 8, 82], [' ', 'Space', 0, 32],
   ['a', 'KeyA', 0, 97], ['é', 'Digit2', 0, 233], ['x', 'KeyX', 2, 24], ['!', 'Digit1', 8, 33],
   ['€', 'KeyE', 0, null], ['ArrowRight', 'ArrowRight', 0, null], ['Shift', 'ShiftLeft', 8, null],
-  ['F1', 'F1', 0, null], ['Enter', 'Enter', 0, 13], ...Array(81).fill(['z', 'KeyZ', 0, 122]),
+  ['F1', 'F1', 0, null], ['Enter', 'Enter', 0, 13], ['x', 'KeyX', 1, 120], ['x', 'KeyX', 4, null],
+  ...Array(81).fill(['z', 'KeyZ', 0, 122]),
 ];
 
-test('the page hands the program the character the browser reports, as the desktop does; Esc ends it', async () => {
+test('the page hands the program the character the browser reports, as the desktop does; the report keeps 1,000 lines; Esc ends it', async () => {
   const page = await open();
   const cdp = await page.createCDPSession();
-  const expected = [];
-  let eye = home;
-  for (const [key, code, modifiers, character] of keyEvents) {
+  for (const [key, code, modifiers] of keyEvents)
     for (const type of ['keyDown', 'keyUp']) await cdp.send('Input.dispatchKeyEvent', { type, key, code, modifiers });
-    if (character !== null) expected.push(reportLine((eye = eyeAfter(eye, character))));
-  }
-  await expectLines(page, expected, 'the key table');
-  assert.equal(expected.at(-1), 'Camera: 1.690000, 2.900000, 0.000005');
+  const codes = keyEvents.map(([, , , character]) => character).filter((c) => c !== null);
+  await expectLines(page, reportLines(codes), 'the key table');
+  assert.equal(reportLines(codes).at(-1), 'Camera: 1.590000, 2.900000, 0.000005');
 
   // A click on the X button leaves the keyboard with the canvas: Space is
   // the program's Space, not a second X. Tab twice reaches the X button, and
@@ -198,8 +209,16 @@ test('the page hands the program the character the browser reports, as the deskt
   await page.keyboard.press('Tab');
   await page.keyboard.press('Tab');
   await page.keyboard.press('Enter');
-  for (const character of [88, 32, 88]) expected.push(reportLine((eye = eyeAfter(eye, character))));
-  await expectLines(page, expected, 'a click on X, Space, then Tab, Tab and Enter on the X button');
+  codes.push(88, 32, 88);
+  await expectLines(page, reportLines(codes), 'a click on X, Space, then Tab, Tab and Enter on the X button');
+
+  // A held key: the area keeps the latest 1,000 lines, in order.
+  await page.evaluate(() => {
+    for (let i = 0; i < 1000; i++) window.dispatchEvent(new KeyboardEvent('keydown', { key: 'X' }));
+  });
+  codes.push(...Array(1000).fill(88));
+  const expected = reportLines(codes).slice(-1000);
+  await expectLines(page, expected, 'the latest 1,000 lines');
 
   await page.keyboard.press('Escape');
   await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined);
@@ -214,18 +233,16 @@ test('on a phone, opened from a file: no sideways scrolling, each button taps it
     { width: 360, height: 740, isMobile: true, hasTouch: true });
   assert.deepEqual(await page.evaluate(() => [innerWidth, document.documentElement.scrollWidth]), [360, 360],
     'laid out at the phone\'s width, without sideways scrolling');
-  const expected = [];
-  let eye = home;
+  const codes = [], end = label(await picture(page, () => {}));
   for (const button of await page.$$('#keys button')) {
-    const label = await button.evaluate((b) => b.querySelector('b').textContent);
-    if (label === 'Esc') continue;  // the last
-    const character = label === 'Space' ? 32 : label.charCodeAt(0);
+    const key = await button.evaluate((b) => b.querySelector('b').textContent);
+    if (key === 'Esc') continue;  // the last
+    const character = key === 'Space' ? 32 : key.charCodeAt(0);
     const shown = await picture(page, () => button.tap());
-    expected.push(reportLine((eye = eyeAfter(eye, character))));
-    if (character === 32)
-      assert.ok(labelEnd(shown) < 300, `after Space, the label ends at x = ${labelEnd(shown)}`);
+    codes.push(character);
+    if (character === 32) assert.ok(label(shown) < end - 30, `after Space, the label ends at ${label(shown)}, not before ${end}`);
   }
-  await expectLines(page, expected, 'the buttons');
+  await expectLines(page, reportLines(codes), 'the buttons');
   for (const [button, step] of [['steps', 1], ['next', 2], ['back', 1], ['steps', 0]]) {
     await picture(page, () => page.tap(`#${button}`));
     assert.equal(await markedStep(page), step, `after tapping ${button}`);
@@ -237,41 +254,48 @@ test('on a phone, opened from a file: no sideways scrolling, each button taps it
 });
 
 // The frame step by step, in both modes, from wherever the animation stood:
-// the clock is held; after the first translate, the frame's yellow origin is
-// at the grey cube, and after the pop (with push/pop) back at the origin, or
-// (without) carried round with the grey cube, wherever the eye is; Back shows
-// the step before as it was; leaving lets the cubes turn on.
-test('steps: the real frame call by call, the clock held, forwards and back, in both modes', async () => {
+// after the first translate, the frame's yellow origin is at the grey cube,
+// and after the pop (with push/pop) back at the origin, or (without) carried
+// round with the grey cube, wherever the eye is; Back shows the step before
+// as it was, and nothing before the first. Leaving the steps, the cubes turn
+// on from where they stood, 5 degrees every 100 ms: the time spent stepping
+// does not count.
+test('steps: the real frame call by call, forwards and back, in both modes; the clock held meanwhile', async () => {
   const page = await open();
-  await sleep(500);
   const key = (name) => picture(page, () => page.keyboard.press(name));
+  const run = async (leave = true) => {  // leaves the steps, and lets the cubes turn a little
+    const frames = await page.evaluate(() => Module.frames);
+    if (leave) await page.click('#steps');
+    await page.waitForFunction((n) => Module.frames >= n + 8, { timeout: 10000 }, frames);
+  };
+  await run(false);
   for (const [mode, probes] of [
     ['on', [[3, (a) => turnZ([1, 0, 0], a)], [5, () => [0, 0, 0], front]]],
     ['off', [[2, (a) => turnZ([1, 0, 0], a)], [6, (a) => turnZ([2.5, 1.5, 0], a)]]]]) {
     let shown = await key(mode === 'on' ? 'ArrowRight' : 'Space'), before, step = 1;  // Space: the other mode
-    const calls = await page.evaluate(() => document.getElementById('calls').innerText);
-    const angle = Number(/glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(calls)[1]);
-    const held = await page.evaluate(() => Module.frames);
-    await sleep(1000);
-    assert.equal(await page.evaluate(() => Module.frames), held, `mode ${mode}: frames while stepping`);
-    assert.equal(await page.evaluate(() => document.getElementById('calls').innerText), calls);
-
+    const angle = angleOf(await page.evaluate(() => Module.steps));
+    await page.keyboard.press('ArrowLeft');
+    assert.equal(await markedStep(page), 1, `mode ${mode}: Back at the first step`);
     for (const [target, origin, eye = home] of probes) {
       if (eye !== home) shown = await key('o');
       for (; step < target; step++) [before, shown] = [shown, await key('ArrowRight')];
       const at = project(origin(angle), eye);
       assert.equal(await markedStep(page), target);
-      assert.ok(near(shown, at, yellow), `mode ${mode}, step ${target} at ${angle} degrees: no yellow origin at ${at}`);
+      assert.ok(near(shown, at, 'yellow'), `mode ${mode}, step ${target} at ${angle} degrees: no yellow origin at ${at}`);
       assert.ok((await key('ArrowLeft')).data.equals(before.data), `mode ${mode}: Back from step ${target} shows another picture`);
       shown = await key('ArrowRight');
     }
     if (mode === 'on') await page.keyboard.press('r');
   }
-  const frames = await page.evaluate(() => Module.frames);
-  await page.click('#steps');
-  await sleep(500);
-  assert.ok(await page.evaluate((n) => Module.frames > n + 2, frames), 'the cubes turn on after the steps');
+  await run();
   assert.equal(await markedStep(page), 0);
+  const stood = angleOf(await startSteps(page));
+  for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // time passes
+  const since = Date.now();
+  await run();
+  const turned = angleOf(await startSteps(page)), ticks = (Date.now() - since) / 100;
+  assert.ok(Math.abs(((turned - stood + 360) % 360) - 5 * ticks) <= 10,
+    `the cubes stood at ${stood} degrees, and ${ticks * 100} ms later turned to ${turned}`);
   await page.close();
 });
 
@@ -292,15 +316,17 @@ test('the stack as cards: the native numbers at every step of both modes, a push
   // A matrix to two decimals as a card's rows show it: x, y, z (and w as GL returns it).
   const rows = (m, n = 3) => [...Array(n).keys()].map((r) => [0, 1, 2, 3].map((c) => m[c * 4 + r]));
   const close = (a, b, tolerance) => a.flat(2).every((v, i) => Math.abs(v - b.flat(2)[i]) <= tolerance);
-  let eye = home, mode = 'on';
+  const codes = [];
+  let mode = 'on';
   for (const [wanted, keys] of [['on', []], ['off', ['x', 'Y', 'Y']], ['on', ['o']]]) {
-    for (const key of keys) await frame(() => page.keyboard.press(key)), eye = eyeAfter(eye, key.charCodeAt(0));
+    for (const key of keys) await frame(() => page.keyboard.press(key)), codes.push(key.charCodeAt(0));
+    const eye = codes.length ? eyes(codes).at(-1).eye : home;
     if (wanted !== mode) await frame(() => page.keyboard.press('Space')), mode = wanted;
     for (let i = 0; i < 3; i++) await frame(() => {});  // the cubes turn on a little
     const steps = await startSteps(page);
-    const angle = /glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(steps.map((c) => c.call).join())[1];
+    const angle = angleOf(steps);
     const native = JSON.parse(execFileSync(process.env.QUENLADE_CAPTURE, ['--steps', '--json', '--mode', mode,
-      '--angle', angle, '--eye', eye.join(','), `${tmpdir()}/page-test-steps.png`], { encoding: 'utf8' }));
+      '--angle', String(angle), '--eye', eye.join(','), `${tmpdir()}/page-test-steps.png`], { encoding: 'utf8' }));
     const where = `mode ${mode} at ${angle} degrees from ${eye}`;
     assert.deepEqual(steps.map((c) => [c.call, c.depth]), native.map((c) => [c.call, c.depth]), where);
     for (let n = 1; n <= steps.length; n++) {
@@ -336,6 +362,8 @@ test('the stack as cards: the native numbers at every step of both modes, a push
   assert.equal(await markedStep(page), 6);
   assert.deepEqual(await page.evaluate(() => [document.getElementById('calls').children.length,
     document.getElementById('next').disabled]), [6, true], 'six calls listed, Next off at the last');
+  await frameOf(page, () => page.keyboard.press('ArrowRight'));
+  assert.equal(await markedStep(page), 6, 'Next at the last step');
   await frame(() => page.keyboard.press('ArrowLeft'));
   assert.equal(await markedStep(page), 5, 'Back from the last step');
   await page.close();
@@ -371,7 +399,11 @@ async function expectSaid(page, id, words, what) {
     .catch(() => {});
   assert.equal(await said(page, id), words, what);
 }
-const angleOf = (calls) => Number(/glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(calls.map((c) => c.call).join())[1]);
+function angleOf(calls) {
+  const rotate = /glRotatef\(([-\d.]+), 0, 0, 1\)/.exec(calls.map((c) => c.call).join());
+  assert.ok(rotate, `no glRotatef(angle, 0, 0, 1) among the calls: ${calls.map((c) => c.call)}`);
+  return Number(rotate[1]);
+}
 
 // The words for a step, with the numbers of the model at angle a: mode,
 // step, the frame's origin and x axis, the stack's depth.
@@ -446,9 +478,8 @@ test('in words and by keyboard: axe-core finds nothing; the canvas says what it 
     new MutationObserver(() => window.changes++).observe(document.getElementById('heard'), { childList: true, characterData: true, subtree: true });
   });
   for (let i = 0; i < 20; i++) await page.keyboard.press('X');
-  await page.waitForFunction(() => window.changes > 0);
-  await sleep(800);
-  assert.deepEqual([await page.evaluate(() => window.changes), await said(page, 'heard')], [1, (await reported(page)).at(-1)]);
+  await expectSaid(page, 'heard', (await reported(page)).at(-1), 'the latest line, said');
+  assert.equal(await page.evaluate(() => window.changes), 1, 'the latest line said once, the others not');
 
   // Tab reaches every control while stepping, each with a visible focus;
   // Enter presses them.
@@ -490,7 +521,7 @@ test('every screen: the canvas as large as it fits, sharp and square, the calls 
     for (let i = 0; i < 3; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));
     const shown = PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
     const at = project(turnZ([1, 0, 0], angleOf(await page.evaluate(() => Module.steps))), home);
-    assert.ok(near(shown, at, yellow), `${where}: no yellow origin at ${at}`);
+    assert.ok(near(shown, at, 'yellow'), `${where}: no yellow origin at ${at}`);
     const box = await page.evaluate(() => {
       const rect = (e) => (typeof e === 'string' ? document.querySelector(e) : e).getBoundingClientRect().toJSON();
       return { scrolled: document.documentElement.scrollWidth, pixels: [canvas.width, canvas.height],
@@ -550,7 +581,8 @@ test('English or Portuguese: from the browser\'s languages, from the link, from 
 test('after Esc: the end said, only Start again left, which starts from the start in the same language', async () => {
   const page = await open(`${pathToFileURL(`${pageDir}/index.html`).href}?lang=pt-BR#lab`);
   for (const key of ['Space', 'o']) await frameOf(page, () => page.keyboard.press(key));
-  await sleep(1500);
+  const frames = await page.evaluate(() => Module.frames);
+  await page.waitForFunction((n) => Module.frames >= n + 10, { timeout: 10000 }, frames);  // the cubes turn
   const turned = angleOf(await startSteps(page));
   const cdp = await page.createCDPSession();
   for (const type of ['keyDown', 'keyUp']) await cdp.send('Input.dispatchKeyEvent', { type, key: '[', code: 'BracketLeft', modifiers: 2 });
