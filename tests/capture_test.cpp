@@ -141,13 +141,15 @@ TEST(Capture, NeverLeavesHalfAFile)
 }
 
 // The state on the command line is the state drawn, in a window of the size
-// asked for, on the display or on a virtual one of its own.
+// asked for, on the display or on a virtual one of its own, into a file that
+// others may read as with any new file (a course's shared folder).
 TEST(Capture, DrawsTheRequestedState)
 {
-    for (const char *env : {"", "env -u DISPLAY"}) {
+    for (const char *env : {"umask 022;", "umask 022; env -u DISPLAY"}) {
         auto [status, out] =
             capture("--mode off --angle 90 --eye 0.5,1,9 --size 400x300 s.png", env);
         ASSERT_EQ(status, 0) << env << ": " << out;
+        EXPECT_EQ(std::filesystem::status("s.png").permissions(), std::filesystem::perms(0644));
         image pic = read_png("s.png");
         ASSERT_TRUE(pic.width == 400 && pic.height == 300);
         testkit::pixel_pos grey =

@@ -425,11 +425,18 @@ TEST(Steps, TheLabsCIsWhatItDraws)
         "    glPopMatrix();  // added: the label needs the stack as the cube part found it\n");
 }
 
+// A cube of a later call is left out: the blue one appears at its own call.
 // No step past the last call is drawn or kept: asked for, it is the last; a
 // frame with fewer calls (the other mode) shows its own last, as it is.
 TEST(Steps, AStepPastTheLastCallShowsTheLast)
 {
     scene_state = {1.69f, 2.9f, 8.1f, 100, true, 45, 45};
+    for (int step : {8, 9}) {
+        show_step(step);
+        testkit::rgb seen =
+            testkit::at(draw_frame(), testkit::project({1.38, 1.38, 0}, testkit::home_eye));
+        EXPECT_EQ(testkit::looks_blue(seen), step == 9) << "the blue cube at step " << step;
+    }
     show_step(0);
     draw_frame();
     show_step(99);

@@ -151,6 +151,8 @@ test('both modes draw the cubes, axes and label where the model puts them, as th
   const page = await open();
   assert.equal(await page.title(), 'Quenlade #2');
   assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
+  await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the steps leave the frame as they found it
+  await frameOf(page, () => page.click('#steps'));
   await page.evaluate(() => { window.clockHeld = true; });
   const ends = {};  // of the label: "usando push/pop" is three letters longer
   for (const [mode, blueAt] of [['off', [2.5, 1.5, 0]], ['on', [1.5, 1.5, 0]]]) {
@@ -465,6 +467,8 @@ test('in words and by keyboard: axe-core finds nothing; the canvas says what it 
   // The canvas's words: the mode and the eye, and each step, in both modes.
   const page = await open();
   await expectSaid(page, 'scene', 'Mode “usando push/pop”; the eye at 1.69, 2.9, 8.1.');
+  assert.deepEqual(await page.evaluate(() => ['step-now', 'report'].map((id) => document.getElementById(id).getAttribute('aria-live'))),
+    ['polite', 'off'], 'the step said as it changes, the report line by line not');
   await expectStepWords(page, 'on', 'en');
   for (const key of ['Space', 'o']) await frameOf(page, () => page.keyboard.press(key));
   await expectSaid(page, 'scene', 'Mode “sem push/pop”; the eye at 0, 0, 5.');
@@ -562,12 +566,15 @@ test('English or Portuguese: from the browser\'s languages, from the link, from 
     return texts.join(' ').match(/[\p{L}_]{3,}/gu).filter((w) => !/^gl|_/i.test(w));
   });
   const page = await open(`${pathToFileURL(`${pageDir}/index.html`).href}?lang=pt-BR#lab`);
+  const running = await pageWords(page);
   await expectStepWords(page, 'on', 'pt-BR');
   for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the pop: a ghost too
-  const portuguese = await pageWords(page);
+  const portuguese = [...running, ...await pageWords(page)];
   await page.click('[data-lang="en"]');
   assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['en', '?lang=en', '#lab']);
   const english = new Set(await pageWords(page));
+  await frameOf(page, () => page.click('#steps'));
+  for (const word of await pageWords(page)) english.add(word);  // and running
   const shared = ['Quenlade', 'Esc', 'push', 'pop', 'usando', 'sem', 'modelview', 'OpenGL', 'WebGL', 'console'];
   assert.deepEqual([...new Set(portuguese.filter((w) => english.has(w) && !shared.includes(w)))], [], 'English left in the Portuguese page');
   await page.close();
