@@ -588,7 +588,11 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   const row = (n) => `#calls > li:nth-child(${n})`, number = async (n, j) => (await page.$$(`${row(n)} input[type="number"]`))[j];
   const typed = (n, j, text) => async () => (await (await number(n, j)).click(), page.keyboard.type(text));
   for (const action of [() => page.click(`${row(2)} button`), typed(3, 0, '30'), () => page.click(`${row(5)} input[type="checkbox"]`),
-    typed(6, 0, '2'), () => page.keyboard.press('ArrowUp')]) await frameOf(page, action);
+    typed(6, 0, '2'), () => page.keyboard.press('ArrowUp')]) {
+    await frameOf(page, action);
+    await page.waitForFunction(() => decodeURIComponent(location.hash) === `#${Module.steps.map((c) => c.lab).join(';')}`, { timeout: 5000 })
+      .catch(() => assert.fail(`the link is not the frame's calls after ${action}`));
+  }
   await page.keyboard.press('ArrowRight');
   const box = await (await number(8, 0)).boundingBox(), [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
   await page.mouse.move(x, y);
