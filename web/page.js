@@ -29,6 +29,13 @@
       ghost: (i) => `Matrix ${i}, popped: the ghost`,
       ended: (code) => `Quenlade has ended (Esc, status ${code}).`,
       noWebGL: 'Quenlade draws with WebGL, which this browser lacks or has turned off.',
+      args: { glRotatef: ['angle', 'axis x', 'axis y', 'axis z'], glTranslatef: ['x', 'y', 'z'], glutSolidCube: ['size'] },
+      arg: (what, n) => `${what} of call ${n}`, made: (n) => `Call ${n} made`, swap: (n) => `Swap call ${n} with call ${n + 1}`,
+      glError: 'error',
+      unreadable: 'The calls after # in this page\'s address could not be read; it shows the program\'s own frame. Where:',
+      refused: 'That change could not be used:',
+      copied: 'Copied: paste it into on_display.',
+      selected: 'Selected: copy it (Ctrl+C) and paste it into on_display.',
     },
     'pt-BR': {
       running: 'Os cubos estão girando.',
@@ -56,6 +63,18 @@
         'coluna, os quatro primeiros são a coluna 1.',
       reportTitle: 'Relatório da câmera',
       kept: 'As últimas 1.000 linhas do relatório ficam aqui; o console do navegador guarda todas.',
+      args: { glRotatef: ['ângulo', 'eixo x', 'eixo y', 'eixo z'], glTranslatef: ['x', 'y', 'z'], glutSolidCube: ['tamanho'] },
+      arg: (what, n) => `${what} da chamada ${n}`, made: (n) => `Chamada ${n} feita`,
+      swap: (n) => `Trocar a chamada ${n} com a ${n + 1}`, glError: 'erro',
+      unreadable: 'Não foi possível ler as chamadas depois do # no endereço desta página; ela mostra o quadro do ' +
+        'próprio programa. Onde:',
+      refused: 'Não foi possível usar essa mudança:',
+      copied: 'Copiado: cole em on_display.',
+      selected: 'Selecionado: copie (Ctrl+C) e cole em on_display.',
+      edit: 'Mudar as chamadas', labReset: 'As chamadas do programa', labC: 'Copiar como C',
+      labHow: 'Digite um número, arraste-o para o lado ou mude-o com as setas para cima e para baixo; &#8645; troca ' +
+        'uma chamada com a seguinte; a caixa liga ou desliga um push ou pop.',
+      cTitle: 'A parte dos cubos em C, para on_display:',
     },
   };
   for (const element of document.querySelectorAll('[data-t]')) words.en[element.dataset.t] = element.innerHTML;
@@ -86,7 +105,7 @@
       if (link.dataset.lang === code) link.setAttribute('aria-current', 'true');
       else link.removeAttribute('aria-current');
     }
-    sayFrame(), setStep(step), showStack(calls[step - 1]);
+    sayFrame(), setStep(step), showStack(calls[step - 1]), showList(), showNote();
     if (ended) status.textContent = said.ended(exitStatus);
     else if (status.textContent) status.textContent = said.noWebGL;
   }
@@ -96,7 +115,8 @@
       history.replaceState(history.state, '', linkTo(link.dataset.lang));  // the address is the link to hand out
       setLanguage(link.dataset.lang);
     });
-  window.addEventListener('hashchange', () => setLanguage(lang));
+  // A new lab typed into the address: the page reads it as it does at the start.
+  window.addEventListener('hashchange', () => (setLanguage(lang), readLink()));
 
   Module.canvas = canvas;
   Module.frames = 0;
@@ -108,6 +128,7 @@
     if (Module.frames++ === 0) {
       document.body.dataset.firstFrame = performance.now();
       requestAnimationFrame(fitCanvas);
+      queueMicrotask(readLink);  // once the program runs, outside its drawing
     }
     scene = { pushPop, eye: [x, y, z] };
     sayFrame();
@@ -249,9 +270,9 @@
     if (fresh || !step) sayStep();
   }
   function showCalls(shown, current) {
-    if (shown.map((c) => c.call).join() !== calls.map((c) => c.call).join())
-      list.replaceChildren(...shown.map((c) => Object.assign(document.createElement('li'), { textContent: c.call })));
     calls = Module.steps = shown;  // the numbers, for the console and the page test
+    entries = shown.map((c) => c.lab);
+    showList();
     setStep(current);
     [...list.children].forEach((item, i) => {
       item.classList.toggle('current', i + 1 === current);
@@ -259,7 +280,220 @@
       else item.removeAttribute('aria-current');
     });
     showStack(calls[current - 1]);
+    if (!cPart.hidden) cCode.value = labCall('web_lab_c') ?? '';
   }
+
+  // The lab (steps/lab.h): the calls of the cube part changed in the list,
+  // their numbers, their order, a push or pop switched off. Each change is a
+  // new lab text, made from the calls as the frame reports them in the
+  // lab's words (entries), that the program reads and uses from its next
+  // frame on; the list, the cards and the canvas follow with that frame.
+  // The text goes into the address after #, the link to hand out.
+  const editButton = byId('edit'), labTools = byId('lab-tools'), labSaid = byId('lab-said');
+  const cPart = byId('c-part'), cCode = byId('c-code');
+  let editing = false, entries = [], listShape = '', focusNext = null, drag = null, note = null;
+  function labCall(name, text) {
+    if (ended || !Module.calledRun) return undefined;
+    return text === undefined ? Module.ccall(name, name === 'web_lab_reset' ? null : 'string', [], [])
+      : Module.ccall(name, 'string', ['string'], [text]);
+  }
+  // An entry's parts: "-glPopMatrix()" is ['-', 'glPopMatrix', []].
+  const parts = (entry) => {
+    const [, off, name, args] = /^(-?)(\w+)\((.*)\)$/.exec(entry);
+    return [off, name, args ? args.split(',') : []];
+  };
+  // A number as the lab's text writes it: a plain decimal within its bounds.
+  const plain = (v, low) => `${Math.round(Math.min(1000, Math.max(low, v)) * 1e4) / 1e4 + 0}`;
+  const steps = { glRotatef: [5, 1, 1, 1], glTranslatef: [0.1, 0.1, 0.1], glutSolidCube: [0.1] };
+
+  // The address holds the lab in use; none, the program's own frame.
+  function writeLink() {
+    const address = new URL(location.href);
+    address.hash = labCall('web_lab_text') ?? '';
+    history.replaceState(history.state, '', address.href);
+    for (const link of document.querySelectorAll('[data-lang]')) link.href = linkTo(link.dataset.lang);
+  }
+  // The text after # is read by the program's strict reader, as numbers,
+  // never run; text it cannot read leaves the program's own frame, and the
+  // page says where it stopped.
+  function readLink() {
+    let text = location.hash.slice(1);
+    if (!text || text === labCall('web_lab_text')) return;
+    try {
+      text = decodeURIComponent(text);
+    } catch (e) {  // a stray %: the reader says where it stands
+    }
+    const answer = labCall('web_lab_set', text);
+    if (answer) labCall('web_lab_reset');
+    say(answer ? ['unreadable', answer] : null);
+  }
+  // What the page says about the lab, in its language; the reader's line in
+  // its own words, English.
+  function say(what) {
+    note = what;
+    showNote();
+  }
+  function showNote() {
+    const line = note && note[1] ? [' ', Object.assign(document.createElement('span'), { lang: 'en', textContent: note[1] })] : [];
+    labSaid.replaceChildren(...(note ? [said[note[0]], ...line] : []));
+  }
+  function change(edit, next = null) {
+    const changed = entries.slice();
+    edit(changed);
+    const answer = labCall('web_lab_set', changed.join(';'));
+    if (answer === undefined) return;
+    if (answer) return say(['refused', answer]);
+    entries = changed, focusNext = next;
+    say(null), writeLink();
+  }
+  function setNumber(input, value) {
+    const [k, j] = input.dataset.key.split(':').map(Number);
+    const v = plain(value, parts(entries[k])[1] === 'glutSolidCube' ? 0 : -1000);
+    if (input.value !== v && value !== input.valueAsNumber) input.value = v;
+    change((lab) => {
+      const [off, name, args] = parts(lab[k]);
+      args[j] = v;
+      lab[k] = `${off}${name}(${args.join(',')})`;
+    });
+  }
+
+  // The list: one line a call; while editing, each number an input, each
+  // push and pop a switch, each call but the last a swap with the next. The
+  // rows are made again only when the calls' kinds change (a swap), so that
+  // the number being typed keeps its focus; the focus stays on the same
+  // control, or follows the call moved down.
+  function showList() {
+    const shape = [lang, editing, ...calls.map((c) => c.lab.replace(/^-|\(.*/g, ''))].join();
+    const focused = list.contains(document.activeElement) && document.activeElement.dataset.key;
+    if (shape !== listShape) {
+      listShape = shape;
+      list.replaceChildren(...calls.map(row));
+    }
+    const again = focusNext ?? focused;
+    focusNext = null;
+    const moved = again && document.activeElement.dataset.key !== again && list.querySelector(`[data-key="${again}"]`);
+    if (moved) moved.focus();
+    calls.forEach((c, k) => {
+      const item = list.children[k], [off, , args] = parts(c.lab);
+      const numbers = /\((.*)\)/.exec(c.call)[1].split(', ').filter(Boolean);
+      item.querySelector('code').textContent = editing && args.length ? `${c.call.split('(')[0]}(` : c.call;
+      item.querySelectorAll('input[type="number"]').forEach((input, j) => {
+        if (input !== document.activeElement && !(drag && input === drag.input)) input.value = numbers[j];
+      });
+      const made = item.querySelector('input[type="checkbox"]');
+      if (made) made.checked = !off;
+      const mark = item.querySelector('.gl-error');
+      mark.hidden = !c.error;
+      mark.lastChild.textContent = c.error ?? '';
+    });
+  }
+  function row(c, k) {
+    const item = document.createElement('li'), [, name, args] = parts(c.lab), n = k + 1;
+    const control = (tag, properties) => Object.assign(document.createElement(tag), properties);
+    const mark = control('strong', { className: 'gl-error', hidden: true });
+    mark.append(`⚠ `, control('span', { className: 'unseen', textContent: `${said.glError} ` }), control('span', { lang: 'en' }));
+    if (!editing) return item.append(control('code', {}), mark), item;
+    // The call with its numbers, wrapping as it needs; its swap at the end.
+    const what = control('span', { className: 'what' });
+    item.append(control('div', { className: 'row' }));
+    item.firstChild.append(what);
+    if (!args.length) {
+      const made = control('input', { type: 'checkbox' });
+      made.dataset.key = `${k}:made`;
+      made.setAttribute('aria-label', said.made(n));
+      what.append(made);
+    }
+    what.append(control('code', {}));
+    args.forEach((arg, j) => {  // each number with its comma, on one line
+      const input = control('input', { type: 'number', step: 'any' });
+      input.dataset.key = `${k}:${j}`;
+      input.dataset.step = steps[name][j];
+      input.setAttribute('aria-label', said.arg(said.args[name][j], n));
+      what.append(control('span', { className: 'arg' }), ' ');
+      what.lastChild.previousSibling.append(input, j + 1 < args.length ? ',' : ')');
+    });
+    what.append(mark);
+    if (k + 1 < calls.length) {
+      const swap = control('button', { textContent: '⇅' });
+      swap.dataset.key = `${k}:swap`;
+      swap.setAttribute('aria-label', said.swap(n));
+      item.firstChild.append(swap);
+    }
+    return item;
+  }
+
+  list.addEventListener('input', ({ target }) => {
+    if (target.type === 'number' && Number.isFinite(target.valueAsNumber)) setNumber(target, target.valueAsNumber);
+  });
+  list.addEventListener('change', ({ target }) => {
+    const k = Number(target.dataset.key.split(':')[0]);
+    if (target.type === 'checkbox') change((lab) => { lab[k] = lab[k].startsWith('-') ? lab[k].slice(1) : `-${lab[k]}`; });
+    else if (target.type === 'number' && Number.isFinite(target.valueAsNumber))  // typed: shown as used, within bounds
+      target.value = plain(target.valueAsNumber, parts(entries[k])[1] === 'glutSolidCube' ? 0 : -1000);
+  });
+  list.addEventListener('click', ({ target }) => {
+    if (target.tagName !== 'BUTTON') return;
+    const k = Number(target.dataset.key.split(':')[0]);
+    // The focus follows the call moved down, so that the button moves it on.
+    change((lab) => { [lab[k], lab[k + 1]] = [lab[k + 1], lab[k]]; }, `${Math.min(k + 1, calls.length - 2)}:swap`);
+  });
+  // The arrows up and down change a number by its step (ten with Shift).
+  list.addEventListener('keydown', (event) => {
+    const input = event.target, by = { ArrowUp: 1, ArrowDown: -1 }[event.key];
+    if (input.type !== 'number' || !by) return;
+    event.preventDefault();
+    setNumber(input, (Number.isFinite(input.valueAsNumber) ? input.valueAsNumber : 0) + by * (event.shiftKey ? 10 : 1) * input.dataset.step);
+  });
+  // A number dragged sideways, by mouse, pen or finger: a step every 6
+  // pixels. A press without a drag is for typing: it selects the number.
+  list.addEventListener('pointerdown', (event) => {
+    const input = event.target;
+    if (input.type !== 'number' || event.button !== 0) return;
+    event.preventDefault();
+    input.setPointerCapture(event.pointerId);
+    drag = { input, x: event.clientX, from: Number.isFinite(input.valueAsNumber) ? input.valueAsNumber : 0, moved: false };
+  });
+  list.addEventListener('pointermove', (event) => {
+    if (!drag || event.target !== drag.input) return;
+    const by = Math.trunc((event.clientX - drag.x) / 6);
+    if (!by && !drag.moved) return;
+    drag.moved = true;
+    setNumber(drag.input, drag.from + by * drag.input.dataset.step);
+  });
+  const dropped = (event) => {
+    if (!drag || event.target !== drag.input) return;
+    if (!drag.moved && event.type === 'pointerup') drag.input.focus(), drag.input.select();
+    drag = null;
+  };
+  list.addEventListener('pointerup', dropped);
+  list.addEventListener('pointercancel', dropped);
+
+  editButton.addEventListener('click', () => {
+    editing = !editing;
+    editButton.setAttribute('aria-pressed', editing);
+    list.classList.toggle('lab', editing);
+    labTools.hidden = !editing;
+    if (!editing) cPart.hidden = true;
+    showList();
+  });
+  byId('lab-reset').addEventListener('click', () => {
+    labCall('web_lab_reset');
+    say(null), writeLink();
+  });
+  // The C, shown and selected; copied too where the browser lets the page
+  // write the clipboard (not always from a file).
+  byId('lab-c').addEventListener('click', async () => {
+    cCode.value = labCall('web_lab_c') ?? '';
+    cCode.rows = cCode.value.split('\n').length;
+    cPart.hidden = false;
+    cCode.focus(), cCode.select();
+    try {
+      await navigator.clipboard.writeText(cCode.value);
+      say(['copied']);
+    } catch (e) {
+      say(['selected']);
+    }
+  });
 
   // The stack as cards, the view at the bottom, the top first: each matrix
   // as the frame it places, in world coordinates, its columns the frame's
@@ -329,6 +563,7 @@
   const walk = { ArrowRight: next, ArrowLeft: back }, clicker = { PageDown: next, PageUp: back };
   window.addEventListener('keydown', (event) => {
     if (event.key === 'Tab' || event.metaKey || event.isComposing) return;
+    if (event.target.type === 'number' || event.target.tagName === 'TEXTAREA') return;  // typing a number, or the C
     const go = walk[event.key] || (step > 0 && clicker[event.key]);
     if (go) {
       event.preventDefault();

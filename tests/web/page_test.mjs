@@ -609,3 +609,72 @@ test('after Esc: the end said, only Start again left, which starts from the star
   assert.deepEqual(await reported(page), [], 'report lines after starting again');
   await page.close();
 });
+
+// The lab, by the page's own controls, while stepping: the grey cube's
+// rotate and translate swapped, its angle typed, the first pop switched
+// off, a translate's x typed and stepped up with the arrow (the arrows on a
+// number do not walk the steps), the blue cube's angle dragged. The link
+// then holds the calls, and quenlade-capture --calls draws the same frame
+// from them. A push switched off at the start leaves a pop to underflow,
+// marked in the list. A link is read back, served or from a file; one with
+// nonsense opens the program's own frame, says where, and runs nothing.
+test('the lab: calls changed in the list, the same frame as quenlade-capture --calls draws from the link; links read back', async (t) => {
+  const page = await open();
+  await page.evaluate(() => { window.clockHeld = true; });
+  for (let i = 0; i < 2; i++) await frameOf(page, () => page.keyboard.press('Space'));  // both angles 0
+  await startSteps(page);
+  await page.click('#edit');
+  const row = (n) => `#calls > li:nth-child(${n})`, number = async (n, j) => (await page.$$(`${row(n)} input[type="number"]`))[j];
+  const typed = (n, j, text) => async () => (await (await number(n, j)).click(), page.keyboard.type(text));
+  for (const action of [() => page.click(`${row(2)} button`), typed(3, 0, '30'), () => page.click(`${row(5)} input[type="checkbox"]`),
+    typed(6, 0, '2'), () => page.keyboard.press('ArrowUp')]) {
+    await frameOf(page, action);
+    await page.waitForFunction(() => decodeURIComponent(location.hash) === `#${Module.steps.map((c) => c.lab).join(';')}`, { timeout: 5000 })
+      .catch(() => assert.fail(`the link is not the frame's calls after ${action}`));
+  }
+  await page.keyboard.press('ArrowRight');
+  const box = await (await number(8, 0)).boundingBox(), [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+  await page.mouse.move(x, y);
+  await frameOf(page, async () => (await page.mouse.down(), await page.mouse.move(x + 60, y, { steps: 4 }), page.mouse.up()));
+  const dragged = await (await number(8, 0)).evaluate((input) => input.value);
+  assert.ok(Number(dragged) > 0, `the dragged angle is ${dragged}`);
+  assert.equal(await markedStep(page), 1, 'the arrows on a number walked the steps');
+  const text = 'glPushMatrix();glTranslatef(1,0,0);glRotatef(30,0,0,1);glutSolidCube(0.5);-glPopMatrix();' +
+    `glTranslatef(2.1,1.5,0);glPushMatrix();glRotatef(${dragged},0,1,0);glutSolidCube(0.5);glPopMatrix()`;
+  await page.waitForFunction((text) => decodeURIComponent(location.hash) === `#${text}`, { timeout: 5000 }, text)
+    .catch(async () => assert.equal(await page.evaluate(() => location.hash), `#${text}`));
+
+  const web = await picture(page, () => page.click('#steps'));
+  execFileSync(process.env.QUENLADE_CAPTURE, ['--calls', text, `${tmpdir()}/page-test-lab.png`]);
+  const native = PNG.sync.read(readFileSync(`${tmpdir()}/page-test-lab.png`));
+  let cubes = 0, differ = 0;
+  for (let i = 0; i < 500 * 500; i++) {
+    const a = at(web, [i % 500, i / 500]), b = at(native, [i % 500, i / 500]);
+    if ((grey(b) && b[0] < 200) || blue(b)) cubes++, differ += a.some((v, c) => Math.abs(v - b[c]) > 8);
+  }
+  t.diagnostic(`${differ} of the ${cubes} cube pixels differ from quenlade-capture --calls`);
+  assert.ok(cubes > 2000 && differ <= cubes * 0.02, `${differ} of ${cubes} cube pixels differ from quenlade-capture --calls`);
+
+  await frameOf(page, () => page.click('#steps'));
+  await frameOf(page, () => page.click('#lab-reset'));
+  await frameOf(page, () => page.click(`${row(1)} input[type="checkbox"]`));
+  await page.click('#lab-c');
+  assert.deepEqual(await page.$$eval('#calls > li', (items) => items.map((item, i) => [i + 1, item.querySelector('.gl-error')])
+    .filter(([, mark]) => !mark.hidden).map(([n, mark]) => [n, mark.lastChild.textContent])), [[5, 'GL_STACK_UNDERFLOW']]);
+  assert.match(await page.$eval('#c-code', (c) => c.value), /\/\/ glPushMatrix\(\);/);
+  await page.evaluate(() => { window.clockHeld = false; });  // axe-core waits on timers; the steps hold the cubes
+  assert.deepEqual(await violations(page), [], 'axe-core, in the lab');
+  await page.close();
+
+  const own = 'glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glPopMatrix();glTranslatef(1.5,1.5,0);' +
+    'glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()';
+  for (const [address, calls, said] of [[`${url}#${text}`, text, ''],
+    [`${pathToFileURL(`${pageDir}/index.html`).href}#glPushMatrix();<img src=x onerror="ran=1">`, own,
+      'The calls after # in this page\'s address could not be read; it shows the program\'s own frame. Where: character 16: ' +
+      'expected a call: glPushMatrix, glPopMatrix, glRotatef, glTranslatef or glutSolidCube, found "<img src=x onerr..."']]) {
+    const opened = await open(address);
+    assert.equal((await startSteps(opened)).map((c) => c.lab).join(';'), calls, address);
+    assert.deepEqual(await opened.evaluate(() => [document.getElementById('lab-said').textContent, window.ran ?? 0]), [said, 0]);
+    await opened.close();
+  }
+});
