@@ -23,6 +23,7 @@
 // function of this file.
 #include "steps/frame_steps.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -162,9 +163,12 @@ void draw_step(int step, const frame_call &c)
     std::string depth =
         "depth " + std::to_string(c.depth) + (c.error.empty() ? "" : "  " + c.error);
     const float top = static_cast<float>(viewport[3]);
-    const float scale = rec.band ? 0.15f : 0.11f;  // a capital is 15 or 11 pixels high
-    draw_text_2d(caption.c_str(), 10, top - 200 * scale + 4, 0, scale, scale, 0);
-    draw_text_2d(depth.c_str(), 10, top - 320 * scale + 4, 0, 0.8f * scale, 0.8f * scale, 0);
+    // A capital 15 pixels high in the band; over the scene, 11 in a 500-pixel
+    // window, and as much larger as the window is (a projector's canvas).
+    const float scale = rec.band ? 0.15f : 0.11f * std::max(1.0f, top / 500);
+    const float left = rec.band ? 10 : 10 * scale / 0.11f;
+    draw_text_2d(caption.c_str(), left, top - 200 * scale + 4, 0, scale, scale, 0);
+    draw_text_2d(depth.c_str(), left, top - 320 * scale + 4, 0, 0.8f * scale, 0.8f * scale, 0);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
