@@ -11,6 +11,7 @@
 //       white, yellow, red, green) that each looks like: ["grey", "white"]
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,33 @@ int usage()
     return 2;
 }
 
+// Reads count numbers separated by commas, then an optional "@" and one
+// more (for a point, the turn about z); false unless that is all the text.
+bool read_numbers(const std::string &text, double *numbers, int count, double *turn = nullptr)
+{
+    const char *at = text.c_str();
+    for (int i = 0; i < count; i++) {
+        char *end = nullptr;
+        numbers[i] = std::strtod(at, &end);
+        if (end == at || (i + 1 < count && *end != ','))
+            return false;
+        at = end + (i + 1 < count);
+    }
+    if (turn && *at == '@') {
+        char *end = nullptr;
+        *turn = std::strtod(at + 1, &end);
+        at = end == at + 1 ? at : end;
+    }
+    return *at == '\0';
+}
+
 bool read_point(const std::string &text, testkit::vec3 &p)
 {
-    double turn = 0;
-    int used = 0, fields = std::sscanf(text.c_str(), "%lf,%lf,%lf%n@%lf%n", &p.x, &p.y, &p.z, &used,
-                                       &turn, &used);
-    p = testkit::turn_z(p, turn);
-    return fields >= 3 && used == static_cast<int>(text.size());
+    double xyz[3], turn = 0;
+    if (!read_numbers(text, xyz, 3, &turn))
+        return false;
+    p = testkit::turn_z({xyz[0], xyz[1], xyz[2]}, turn);
+    return true;
 }
 
 }  // namespace
@@ -52,16 +73,17 @@ int main(int argc, char **argv)
         char answer[256] = "";
         testkit::vec3 p{};
         testkit::rgb c{};
-        int code = 0;
+        double number[3] = {0, 0, 0};
         if (query == "project" && read_point(items[i], p)) {
             testkit::pixel_pos at = testkit::project(p, eye);
             std::snprintf(answer, sizeof answer, "[%.4f, %.4f]", at.x, at.y);
-        } else if (query == "keys" && std::sscanf(items[i].c_str(), "%d", &code) == 1) {
-            eye = testkit::eye_after(eye, code);
+        } else if (query == "keys" && read_numbers(items[i], number, 1)) {
+            eye = testkit::eye_after(eye, static_cast<int>(number[0]));
             std::snprintf(answer, sizeof answer, "{\"eye\": [%.9g, %.9g, %.9g], \"line\": \"%s\"}",
                           eye.x, eye.y, eye.z, testkit::report_line(eye).c_str());
-        } else if (query == "colours" &&
-                   std::sscanf(items[i].c_str(), "%d,%d,%d", &c.r, &c.g, &c.b) == 3) {
+        } else if (query == "colours" && read_numbers(items[i], number, 3)) {
+            c = {static_cast<int>(number[0]), static_cast<int>(number[1]),
+                 static_cast<int>(number[2])};
             std::string names;
             for (const auto &colour : testkit::colours)
                 if (colour.looks(c))

@@ -272,13 +272,8 @@
   function showCalls(shown, current) {
     calls = Module.steps = shown;  // the numbers, for the console and the page test
     entries = shown.map((c) => c.lab);
-    showList();
     setStep(current);
-    [...list.children].forEach((item, i) => {
-      item.classList.toggle('current', i + 1 === current);
-      if (i + 1 === current) item.setAttribute('aria-current', 'step');
-      else item.removeAttribute('aria-current');
-    });
+    showList();
     showStack(calls[current - 1]);
     if (!cPart.hidden) cCode.value = labCall('web_lab_c') ?? '';
   }
@@ -385,6 +380,11 @@
       const mark = item.querySelector('.gl-error');
       mark.hidden = !c.error;
       mark.lastChild.textContent = c.error ?? '';
+    });
+    [...list.children].forEach((item, i) => {  // the current call marked, however the list was made
+      item.classList.toggle('current', i + 1 === step);
+      if (i + 1 === step) item.setAttribute('aria-current', 'step');
+      else item.removeAttribute('aria-current');
     });
   }
   function row(c, k) {
