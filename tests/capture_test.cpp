@@ -1,7 +1,6 @@
 // capture_test.cpp - quenlade-capture as a user runs it: its arguments, the
 // state it draws, with a display and without, its looping animation, and the
-// README's committed pictures; and quenlade_expect, testkit.h for the page
-// test.
+// README's committed pictures.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,12 +20,11 @@
 
 namespace {
 
-// Runs the tool (or another program); returns its exit status and what it
+// Runs the tool; returns its exit status and what it
 // printed on standard output and error together.
-std::pair<int, std::string> capture(const std::string &args, const char *env = "",
-                                    const char *program = QUENLADE_CAPTURE)
+std::pair<int, std::string> capture(const std::string &args, const char *env = "")
 {
-    std::string command = std::string(env) + " " + program + " " + args + " 2>&1", out;
+    std::string command = std::string(env) + " " QUENLADE_CAPTURE " " + args + " 2>&1", out;
     FILE *pipe = popen(command.c_str(), "r");
     for (int c; (c = fgetc(pipe)) != EOF;) out += static_cast<char>(c);
     int status = pclose(pipe);
@@ -288,31 +286,6 @@ TEST(Capture, TurnsLoopAndMatchTheCommittedPictures)
         std::ifstream file(name + ".gif", std::ios::binary);
         std::string bytes(std::istreambuf_iterator<char>(file), {});
         EXPECT_NE(bytes.find(std::string("NETSCAPE2.0\x03\x01\x00\x00", 15)), std::string::npos);
-    }
-}
-
-// quenlade_expect answers for the page test as testkit.h does: where points
-// land (as gluLookAt's and gluPerspective's matrices put them), the report lines of keys (81 steps
-// down from 8.1 miss 0), and the names of colours.
-TEST(Expect, AnswersAsTestkitDoes)
-{
-    const struct {
-        const char *query, *answer;
-    } cases[] = {
-        {"project 0,0,5 0,0,0 1,0,0@90", "[[250.0000, 250.0000], [250.0000, 370.7107]]"},
-        {"project 1.69,2.9,8.1 -2,-2,0 3,0,0", "[[129.6054, 142.2431], [466.4305, 235.0644]]"},
-        {"keys 121",
-         "[{\"eye\": [1.69000006, 2.80000019, 8.10000038], \"line\": \"Camera: 1.690000, "
-         "2.800000, 8.100000\"}]"},
-        {"colours 120,120,121 0,100,200 255,255,255 230,230,20 200,0,0 0,200,0 0,0,0",
-         "[[\"grey\"], [\"blue\"], [\"grey\", \"white\"], [\"yellow\"], [\"red\"], [\"green\"], "
-         "[]]"},
-        {"nothing",
-         "usage: quenlade_expect project EYE POINT... | keys CODE... | colours R,G,B..."},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(capture(c.query, "", QUENLADE_EXPECT).second, c.answer + std::string("\n"))
-            << c.query;
     }
 }
 

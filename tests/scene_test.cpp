@@ -209,18 +209,3 @@ TEST(Frame, CubesAndTextAreWhereTheirTransformsPutThem)
 }
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    // Listing the tests, as the build does, needs no display.
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    if (!display_opens()) {
-        puts(testkit::skip_note("scene", testkit::no_display).c_str());
-        return testkit::skipped;
-    }
-    if (!open_scene_window(&argc, argv, "Quenlade #2 under test", 500, 500))
-        return 1;
-    return RUN_ALL_TESTS();
-}

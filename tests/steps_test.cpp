@@ -41,9 +41,7 @@ const model identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 // eye moved to the origin.
 model look_at(const vec3 &eye)
 {
-    double n = std::sqrt(testkit::dot(eye, eye)), m = std::hypot(eye.x, eye.z);
-    vec3 f = {-eye.x / n, -eye.y / n, -eye.z / n}, s = {eye.z / m, 0, -eye.x / m};
-    vec3 u = {s.y * f.z - s.z * f.y, s.z * f.x - s.x * f.z, s.x * f.y - s.y * f.x};
+    auto [s, u, f] = testkit::camera_at(eye);
     model v = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0, 0, 0, 0, 1};
     v[12] = -testkit::dot(s, eye), v[13] = -testkit::dot(u, eye), v[14] = testkit::dot(f, eye);
     return v;
@@ -81,23 +79,12 @@ void replay(const std::string &call, std::vector<model> &stack, model *ghost)
     } else if (name.rfind("glRotate", 0) == 0) {
         double r = a[0] * testkit::pi / 180, c = std::cos(r), s = std::sin(r);
         double n = std::sqrt(a[1] * a[1] + a[2] * a[2] + a[3] * a[3]);
-        double x = a[1] / n, y = a[2] / n, z = a[3] / n;
-        t = {x * x * (1 - c) + c,
-             y * x * (1 - c) + z * s,
-             x * z * (1 - c) - y * s,
-             0,
-             x * y * (1 - c) - z * s,
-             y * y * (1 - c) + c,
-             y * z * (1 - c) + x * s,
-             0,
-             x * z * (1 - c) + y * s,
-             y * z * (1 - c) - x * s,
-             z * z * (1 - c) + c,
-             0,
-             0,
-             0,
-             0,
-             1};
+        const double v[3] = {a[1] / n, a[2] / n, a[3] / n};
+        const double cross[3][3] = {{0, -v[2], v[1]}, {v[2], 0, -v[0]}, {-v[1], v[0], 0}};
+        for (int row = 0; row < 3; row++)  // c I + s [v]x + (1 - c) v vT
+            for (int col = 0; col < 3; col++)
+                t[col * 4 + row] =
+                    (row == col) * c + s * cross[row][col] + (1 - c) * v[row] * v[col];
         m = product(m, t);
     } else {
         ASSERT_EQ(name, "glutSolidCube") << "a call the model does not know";
@@ -454,17 +441,3 @@ TEST(Steps, AStepPastTheLastCallShowsTheLast)
 }
 
 }  // namespace
-
-int main(int argc, char **argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests))
-        return RUN_ALL_TESTS();
-    if (!display_opens()) {
-        puts(testkit::skip_note("steps", testkit::no_display).c_str());
-        return testkit::skipped;
-    }
-    if (!open_scene_window(&argc, argv, "Quenlade #2 under test", 500, 500))
-        return 1;
-    return RUN_ALL_TESTS();
-}

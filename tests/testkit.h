@@ -49,19 +49,26 @@ inline double dot(const vec3 &a, const vec3 &b)
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-// Where p lands seen from eye looking at the origin with y up, through a 45
-// degree perspective of aspect 1, in a width x height viewport.
+// The axes of a camera at eye looking at the origin with y up: forward to
+// the origin, side = forward x up, and the true up = side x forward.
+struct camera {
+    vec3 side, up, forward;
+};
+inline camera camera_at(const vec3 &eye)
+{
+    double n = std::sqrt(dot(eye, eye)), m = std::hypot(eye.x, eye.z);
+    vec3 f = {-eye.x / n, -eye.y / n, -eye.z / n}, s = {eye.z / m, 0, -eye.x / m};
+    return {s, {s.y * f.z - s.z * f.y, s.z * f.x - s.x * f.z, s.x * f.y - s.y * f.x}, f};
+}
+
+// Where p lands seen from eye, through a 45 degree perspective of aspect 1,
+// in a width x height viewport.
 inline pixel_pos project(const vec3 &p, const vec3 &eye, int width = 500, int height = 500)
 {
-    // The camera's axes: forward to the origin, side = forward x up, and the
-    // true up = side x forward.
-    double n = std::sqrt(dot(eye, eye)), m = std::hypot(eye.x, eye.z);
-    vec3 forward = {-eye.x / n, -eye.y / n, -eye.z / n}, side = {eye.z / m, 0, -eye.x / m};
-    vec3 up = {side.y * forward.z - side.z * forward.y, side.z * forward.x - side.x * forward.z,
-               side.x * forward.y - side.y * forward.x};
+    camera c = camera_at(eye);
     vec3 d = {p.x - eye.x, p.y - eye.y, p.z - eye.z};
-    double f = 1 / std::tan(22.5 * pi / 180) / dot(d, forward);
-    return {(f * dot(d, side) + 1) * width / 2, (f * dot(d, up) + 1) * height / 2};
+    double f = 1 / std::tan(22.5 * pi / 180) / dot(d, c.forward);
+    return {(f * dot(d, c.side) + 1) * width / 2, (f * dot(d, c.up) + 1) * height / 2};
 }
 
 // The eye after a key: O and R go to the front and home views, X, Y and Z
