@@ -51,6 +51,9 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         {"--eye 1,2,3,4 a.png",
          "--eye 1,2,3,4: the eye point must be three decimal numbers X,Y,Z, each from -1000 to "
          "1000"},
+        {"--eye 0,-4.5,0 a.png",
+         "--eye 0,-4.5,0: the eye point must be off the y axis, where the view has no sides; try "
+         "0,-4.5,0.01"},
         {"--size 5000x10 a.png",
          "--size 5000x10: the size must be WxH, two whole numbers of pixels from 1 to 4096, such "
          "as 800x600"},

@@ -153,8 +153,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
         ->type_name("DEG")
         ->capture_default_str();
     app.add_option("--eye", eye_text,
-                   "the eye point, as X,Y,Z, each -1000 to 1000 (default: the home\n"
-                   "view, 1.69,2.9,8.1)")
+                   "the eye point, as X,Y,Z, each -1000 to 1000, X and Z not both 0\n"
+                   "(default: the home view, 1.69,2.9,8.1)")
         ->type_name("X,Y,Z");
     app.add_option("--size", size_text,
                    "the window's width and height in pixels, as WxH, each 1 to 4096")
@@ -233,6 +233,12 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
             if (parts.size() != 3 || !decimal(parts[i], -1000, 1000, eye[i]))
                 return bad("--eye " + eye_text, rules[2].accepted);
         }
+        // The view keeps y up, which gives it no sides when it looks along y
+        // (the program keeps the eye in single precision).
+        if (static_cast<float>(eye[0]) == 0 && static_cast<float>(eye[2]) == 0)
+            return bad("--eye " + eye_text,
+                       "the eye point must be off the y axis, where the view has no sides; try 0," +
+                           parts[1] + ",0.01");
     }
     int size[2] = {0, 0};
     std::smatch wxh;
