@@ -57,6 +57,9 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         {"--size 5000x10 a.png",
          "--size 5000x10: the size must be WxH, two whole numbers of pixels from 1 to 4096, such "
          "as 800x600"},
+        {"--size 10x4097 a.png",
+         "--size 10x4097: the size must be WxH, two whole numbers of pixels from 1 to 4096, such "
+         "as 800x600"},
         {"--turn --steps a.gif", "--turn with --steps: give one of them"},
         {"--json a.png", "--json without --steps: it lists the steps"},
         {"--turn a.png", "a.png: --turn writes an animation, so OUTPUT must end in .gif"},
