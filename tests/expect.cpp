@@ -2,9 +2,8 @@
 // of keeping copies of the camera model, the keys' rules and the colour rules.
 // Prints one JSON list, an answer for each item of its arguments:
 //
-//   quenlade_expect project EYE POINT...  where POINT (X,Y,Z, or X,Y,Z@DEG:
-//       turned DEG degrees about z) lands seen from EYE (X,Y,Z) in the 500x500
-//       window: [x, y] in pixels from the lower left
+//   quenlade_expect project EYE POINT...  where POINT (X,Y,Z) lands seen from
+//       EYE (X,Y,Z) in the 500x500 window: [x, y] in pixels from the lower left
 //   quenlade_expect keys CODE...  the eye and report line after each key code,
 //       typed from the home view: {"eye": [x, y, z], "line": "Camera: ..."}
 //   quenlade_expect colours R,G,B...  the names of the colours (grey, blue,
@@ -26,9 +25,9 @@ int usage()
     return 2;
 }
 
-// Reads count numbers separated by commas, then an optional "@" and one
-// more (for a point, the turn about z); false unless that is all the text.
-bool read_numbers(const std::string &text, double *numbers, int count, double *turn = nullptr)
+// Reads count numbers separated by commas; false unless that is all the
+// text.
+bool read_numbers(const std::string &text, double *numbers, int count)
 {
     const char *at = text.c_str();
     for (int i = 0; i < count; i++) {
@@ -38,20 +37,15 @@ bool read_numbers(const std::string &text, double *numbers, int count, double *t
             return false;
         at = end + (i + 1 < count);
     }
-    if (turn && *at == '@') {
-        char *end = nullptr;
-        *turn = std::strtod(at + 1, &end);
-        at = end == at + 1 ? at : end;
-    }
     return *at == '\0';
 }
 
 bool read_point(const std::string &text, testkit::vec3 &p)
 {
-    double xyz[3], turn = 0;
-    if (!read_numbers(text, xyz, 3, &turn))
+    double xyz[3];
+    if (!read_numbers(text, xyz, 3))
         return false;
-    p = testkit::turn_z({xyz[0], xyz[1], xyz[2]}, turn);
+    p = {xyz[0], xyz[1], xyz[2]};
     return true;
 }
 
