@@ -3,15 +3,18 @@
 //
 // It opens a window like the program's and draws with the program's own
 // init_scene, on_reshape, on_timer and on_display, for a state taken from the
-// command line. With no display it runs itself again under xvfb-run.
+// command line. With no display it draws on a virtual one from xvfb-run.
+#include <fcntl.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <string>
 #include <vector>
@@ -58,25 +61,51 @@ static void print_steps(const std::vector<frame_call> &calls)
     }
 }
 
-// Runs this program again, with the same arguments, on a virtual display of
-// its own that xvfb-run starts and stops.
-static int run_under_xvfb(int argc, char **argv)
+// Starts a virtual display with xvfb-run and points DISPLAY and XAUTHORITY
+// at it. xvfb-run holds it for as long as this program keeps a pipe open,
+// and stops it, cleaning up after itself, once the pipe closes: when this
+// program ends in any way. The drawing stays in this process, so a stopping
+// signal meets its own handler, which removes a half-written file; xvfb-run
+// and its shell ignore those signals (a Ctrl+C reaches the whole process
+// group), so that they never stop before their cleanup.
+static bool start_virtual_display()
 {
-    const char *marker = "QUENLADE_CAPTURE_UNDER_XVFB";
-    if (getenv(marker))
-        return fail("cannot open the virtual display that xvfb-run started");
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0)
-        return fail("no display, and cannot find this program to run it under xvfb-run");
-    self[n] = '\0';
-    setenv(marker, "1", 1);
-    std::vector<char *> args = {const_cast<char *>("xvfb-run"),
-                                const_cast<char *>("--auto-servernum"), self};
-    args.insert(args.end(), argv + 1, argv + argc);
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    return fail("no display, and xvfb-run could not be started (install the xvfb package)");
+    int names[2], hold[2];  // the display's names come back; hold's end keeps it
+    if (pipe(names) != 0 || pipe(hold) != 0)
+        return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+        // The shell's descriptors 3 and 4, moved out of the way first.
+        int to_names = fcntl(names[1], F_DUPFD, 10), from_hold = fcntl(hold[0], F_DUPFD, 10);
+        for (int fd : {names[0], names[1], hold[0], hold[1]}) close(fd);
+        dup2(to_names, 3);
+        dup2(from_hold, 4);
+        close(to_names);
+        close(from_hold);
+        for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_IGN);
+        execlp("xvfb-run", "xvfb-run", "--auto-servernum", "sh", "-c",
+               "printf '%s\\n' \"$DISPLAY\" \"$XAUTHORITY\" >&3; exec 3>&-; read -r _ <&4",
+               nullptr);
+        _exit(127);
+    }
+    close(names[1]);
+    close(hold[0]);
+    fcntl(hold[1], F_SETFD, FD_CLOEXEC);
+    // Two lines: the display, then its authority file.
+    std::string names_read[2];
+    FILE *from = fdopen(names[0], "r");
+    char line[PATH_MAX];
+    for (std::string &name : names_read) {
+        if (pid > 0 && from && fgets(line, sizeof line, from))
+            name = std::string(line).substr(0, std::strcspn(line, "\n"));
+    }
+    if (from)
+        fclose(from);
+    if (names_read[0].empty() || names_read[1].empty())
+        return false;
+    setenv("DISPLAY", names_read[0].c_str(), 1);
+    setenv("XAUTHORITY", names_read[1].c_str(), 1);
+    return display_opens();
 }
 
 // A decimal number from lo to hi, written plainly: strtod alone would also
@@ -269,8 +298,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     if (!ends_with(output, ".png") && !ends_with(output, ".gif"))
         return bad(output.empty() ? "''" : output, "OUTPUT must end in .png or .gif");
 
-    if (!display_opens())
-        return run_under_xvfb(argc, argv);
+    if (!display_opens() && !start_virtual_display())
+        return fail("no display, and no virtual one from xvfb-run (install the xvfb package)");
     int glut_argc = 1;  // GLUT sees none of our options
     char *glut_argv[] = {argv[0], nullptr};
     const bool sheet = steps && ends_with(output, ".png");
