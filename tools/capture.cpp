@@ -219,8 +219,9 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "the view taken out) and \"modelview\" (the top matrix as GL returns it, the\n"
                  "view included), each matrix 16 numbers column by column, as GL stores it;\n"
                  "also \"stack\" and \"modelview_stack\", every matrix on the stack from the\n"
-                 "view up, each both ways, and for a pop \"ghost\" and \"ghost_modelview\", the\n"
-                 "matrix it threw away")
+                 "view up, each both ways; \"lab\", the call as --calls writes it; for a pop\n"
+                 "\"ghost\" and \"ghost_modelview\", the matrix it threw away; and for a call\n"
+                 "that GL refused, \"error\", such as GL_STACK_UNDERFLOW")
         ->disable_flag_override();
     app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("")->required();
     try {
