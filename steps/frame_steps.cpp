@@ -1,26 +1,25 @@
 // frame_steps.cpp - recording the cube part of on_display, with the matrix
-// stack as GL holds it after each call, and drawing the frame as it stands
-// after one of its calls.
+// stack as GL holds it after each call, drawing the frame as it stands after
+// one of its calls, and learning the program's own cube part from the frame.
+//
+// What the recorder relies on, which learn_cube_part checks of the frame:
+// - a frame starts with a glLoadIdentity made outside the cube part;
+// - its main view is set by gluLookAt, after which the cube part begins
+//   (gluLookAt's own calls, and the text routine's, are not steps);
+// - the cube part ends where the frame leaves it for the label's own view:
+//   a glPushMatrix followed by glLoadIdentity;
+// - each call of the cube part is one the lab writes (push, pop, rotate,
+//   translate, cube), a rotate turns by a cube's angle or by a number, and
+//   no call the recorder does not see changes the modelview matrix.
 //
 // Each wrapper calls the real function, then notes the call and reads the
-// stack back from GL. The cube part begins once the main view is set
-// (gluLookAt) and ends where the frame leaves it for the label's own view
-// (a push followed by glLoadIdentity); the frame's first glLoadIdentity
-// starts a new recording. Calls made inside the text routine, inside
-// gluLookAt (the browser's own calls glMultMatrixf and glTranslatef) or by
-// this file's drawing are not steps.
-//
-// In the lab, each wrapper of the cube part first offers its place to the
-// lab's call of that place (made_lab_call): that one is made with the real
-// function, and what the frame asked for is not. Calls are matched by place,
-// not by name, so that swapped calls swap. The cubes' materials are not
-// modelview calls and stay where the frame sets them: a cube takes the
-// colour set before its place, so swapped cubes swap colours, and a cube
-// moved before the grey one's place is drawn in the axes' white.
-//
-// Every call that changes the modelview matrix or its stack is wrapped here,
-// so that none passes unseen; CMake hands ld one --wrap for each __wrap_
-// function of this file.
+// stack back from GL. In the lab, each wrapper of the cube part first offers
+// its place to the lab's call of that place (made_lab_call): that one is
+// made with the real function, and what the frame asked for is not. Calls
+// are matched by place, not by name, so that swapped calls swap. The cubes'
+// materials are not modelview calls and stay where the frame sets them: a
+// cube takes the colour set before its place, so swapped cubes swap colours,
+// and a cube moved before the grey one's place is drawn in the axes' white.
 #include "steps/frame_steps.h"
 
 #include <algorithm>
@@ -29,26 +28,35 @@
 
 #include "app/scene_state.h"
 #include "render/gl.h"
+#include "render/scene_frame.h"
 #include "render/stroke_text.h"
 
 namespace {
 
 const matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
-struct {
+struct recording_state {
     int step = 0;  // shown, 0 for none
     enum { before_view, in_view, after_view } part = before_view;
     int quiet = 0;      // inside a call whose own calls are not steps
     bool band = false;  // the caption has a band of its own above the scene
     matrix view = identity, view_inverse = identity;
+    matrix last = identity;                      // the top after the last call seen
     std::vector<matrix> stack, modelview_stack;  // as in frame_call
     std::vector<frame_call> calls;
+    std::string label;               // the text drawn after the cube part
+    std::string unseen;              // a change of the matrix that no wrapper saw
     bool in_lab = false;             // a lab is in use:
     lab changed;                     // this one
     const lab *frame_lab = nullptr;  // the lab this frame's cube part makes, if any
-    const lab *written = nullptr;    // how the lab writes this frame's calls
+    const lab *own = nullptr;        // the program's cube part in this frame's mode, once learnt
     GLint start_depth = 1;           // where the cube part began
-} rec;
+};
+recording_state rec;
+
+// The program's cube part in each mode, as learnt from the frame.
+lab learnt[2] = {lab{false, {}}, lab{true, {}}};
+bool learnt_yet = false;
 
 matrix product(const matrix &a, const matrix &b)
 {
@@ -177,17 +185,26 @@ void draw_step(int step, const frame_call &c)
     rec.quiet--;
 }
 
-// Notes a call that has just been made, with the stack as GL now holds it.
-// ghost: the matrix a pop threw away.
-void note(const std::string &text, const matrix *ghost = nullptr, const std::string &error = "")
+// Notes a call that has just been made, with the stack as GL now holds it:
+// made, the call as the lab writes it (nullptr for one it cannot write);
+// ghost, the matrix a pop threw away.
+void note(const std::string &text, const lab_call *made, const matrix *ghost = nullptr,
+          const std::string &error = "")
 {
     frame_call c;
     c.call = text;
     c.error = error;
-    if (rec.written && rec.calls.size() < rec.written->calls.size())
-        c.text = lab_entry(rec.written->calls[rec.calls.size()]);
+    if (made) {
+        c.writable = true;
+        c.made = *made;
+        // The frame's own rotate by a cube's angle is a1 or a2, as learnt.
+        const size_t k = rec.calls.size();
+        if (!rec.frame_lab && rec.own && k < rec.own->calls.size() &&
+            rec.own->calls[k].kind == made->kind)
+            c.made.angle = rec.own->calls[k].angle;
+    }
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &c.depth);
-    c.modelview = modelview_now();
+    c.modelview = rec.last = modelview_now();
     rec.stack.resize(static_cast<size_t>(c.depth), identity);
     rec.modelview_stack.resize(static_cast<size_t>(c.depth), identity);
     rec.stack.back() = product(rec.view_inverse, c.modelview);
@@ -200,6 +217,17 @@ void note(const std::string &text, const matrix *ghost = nullptr, const std::str
         c.ghost_modelview = *ghost;
     }
     rec.calls.push_back(c);
+}
+
+// Before a call of the cube part: a change of the matrix since the last call
+// seen was made by a call the recorder does not see.
+void check_unseen()
+{
+    if (recording() && rec.unseen.empty() && modelview_now() != rec.last)
+        rec.unseen =
+            "a call that the recorder does not see changed the modelview matrix before "
+            "call " +
+            std::to_string(rec.calls.size() + 1) + " of the cube part";
 }
 
 // Errors GL has noted so far, dropped, so that the next call's is its own.
@@ -240,7 +268,91 @@ void end_cube_part()
         draw_step(rec.step, rec.calls[static_cast<size_t>(rec.step - 1)]);
 }
 
+// What one call does to the k-th place of the cube part in two frames drawn
+// with the cubes' angles swapped (a at probe[0], b at probe[1]): how the lab
+// writes it, or why it cannot.
+const float probe[2] = {10, 20};
+std::string learn_call(const frame_call &a, const frame_call &b, lab_call &out)
+{
+    const std::string which = "call " + std::string(a.call);
+    if (!a.writable)
+        return which +
+               " is not one the lab writes (glPushMatrix, glPopMatrix, glRotatef, "
+               "glTranslatef or glutSolidCube)";
+    out = a.made;
+    bool same = a.call == b.call;
+    if (a.made.kind == lab_call::rotate && !same) {
+        const double x = a.made.n[0], y = b.made.n[0];
+        out.angle = x == probe[0] && y == probe[1] ? 1 : x == probe[1] && y == probe[0] ? 2 : 0;
+        same = out.angle != 0 && a.call.substr(a.call.find(',')) == b.call.substr(b.call.find(','));
+    }
+    return same ? "" : which + " changes with the cubes' angles in a way the lab cannot write";
+}
+
 }  // namespace
+
+std::string learn_cube_part(void (*frame)())
+{
+    const scene kept_state = scene_state;
+    const recording_state kept = rec;
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    std::string why;
+    for (bool push_pop : {false, true}) {
+        std::vector<frame_call> seen[2];
+        for (int p = 0; p < 2 && why.empty(); p++) {
+            scene_state.use_push_pop = push_pop;
+            scene_state.angle_obj1 = probe[p];
+            scene_state.angle_obj2 = probe[1 - p];
+            rec = recording_state{};
+            (frame ? frame : on_display)();
+            if (rec.part == rec.before_view)
+                why =
+                    "the frame sets no view with gluLookAt after its first glLoadIdentity, so "
+                    "the recorder finds no cube part";
+            else if (rec.part == rec.in_view)
+                why =
+                    "the cube part never ends: the recorder ends it at a glPushMatrix followed "
+                    "by glLoadIdentity (the label's own view)";
+            else if (!rec.unseen.empty())
+                why = rec.unseen;
+            else if ((rec.calls.empty() ? rec.start_depth : rec.calls.back().depth) !=
+                     rec.start_depth)
+                why = "the cube part leaves the stack " + std::to_string(rec.calls.back().depth) +
+                      " deep, where it found it " + std::to_string(rec.start_depth) + " deep";
+            seen[p] = rec.calls;
+        }
+        lab own{push_pop, {}};
+        for (size_t k = 0; k < seen[0].size() && why.empty(); k++) {
+            if (seen[1].size() != seen[0].size()) {
+                why = "the cube part has " + std::to_string(seen[0].size()) + " calls at one " +
+                      "pair of angles and " + std::to_string(seen[1].size()) + " at another";
+                break;
+            }
+            own.calls.emplace_back();
+            why = learn_call(seen[0][k], seen[1][k], own.calls.back());
+        }
+        if (!why.empty()) {
+            why =
+                std::string("on_display ") + (push_pop ? "with" : "without") + " push/pop: " + why;
+            break;
+        }
+        learnt[push_pop] = own;
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    scene_state = kept_state;
+    rec = kept;
+    learnt_yet = true;
+    return why;
+}
+
+const lab &program_lab(bool push_pop)
+{
+    if (!learnt_yet)
+        learn_cube_part();
+    return learnt[push_pop];
+}
 
 void show_step(int step)
 {
@@ -274,6 +386,11 @@ const std::vector<frame_call> &step_calls()
     return rec.calls;
 }
 
+const std::string &frame_label()
+{
+    return rec.label;
+}
+
 std::string step_calls_json()
 {
     auto numbers = [](const matrix &m) {
@@ -290,10 +407,27 @@ std::string step_calls_json()
         for (const matrix &m : stack) text += (text.size() > 1 ? "," : "") + numbers(m);
         return text + "]";
     };
+    // The lab's view of a call: its name and numbers, each with the bounds
+    // and step that an edit keeps to.
+    auto lab_data = [](const lab_call &c) {
+        std::string text = ", \"lab\": \"" + lab_entry(c) + "\", \"name\": \"" + call_name(c.kind) +
+                           "\", \"off\": " + (c.off ? "true" : "false") +
+                           ", \"angle\": " + std::to_string(c.angle) + ", \"numbers\": [";
+        for (int j = 0; j < number_count(c.kind); j++) {
+            const number_rule r = rule_of(c.kind, j);
+            char number[160];
+            snprintf(number, sizeof number,
+                     "%s{\"value\": %.9g, \"low\": %.9g, \"high\": %.9g, \"step\": %.9g}",
+                     j ? ", " : "", c.n[j], r.low, r.high, r.step);
+            text += number;
+        }
+        return text + "]";
+    };
     std::string json = "[";
     for (const frame_call &c : rec.calls) {
-        json += (json.size() > 1 ? ",\n" : "") + std::string("{\"call\": \"") + c.call +
-                "\", \"lab\": \"" + c.text + "\", \"depth\": " + std::to_string(c.depth) +
+        json += (json.size() > 1 ? ",\n" : "") + std::string("{\"call\": \"") + c.call + "\"" +
+                (c.writable ? lab_data(c.made) : ", \"lab\": \"\"") +
+                ", \"depth\": " + std::to_string(c.depth) +
                 ", \"modelview\": " + numbers(c.modelview) +
                 ", \"world\": " + numbers(c.stack.back()) + ", \"stack\": " + list(c.stack) +
                 ", \"modelview_stack\": " + list(c.modelview_stack);
@@ -307,7 +441,7 @@ std::string step_calls_json()
     return json + "]\n";
 }
 
-// The names are the ones ld's --wrap gives; draw_text_3d's is its C++ name.
+// The names are the ones ld's --wrap gives (steps/CMakeLists.txt).
 // NOLINTBEGIN(bugprone-reserved-identifier)
 extern "C" {
 void __real_glPushMatrix();
@@ -325,35 +459,40 @@ void __real_glScalef(GLfloat, GLfloat, GLfloat);
 void __real_glScaled(GLdouble, GLdouble, GLdouble);
 void __real_glutSolidCube(double);
 void __real_gluLookAt(double, double, double, double, double, double, double, double, double);
-void __real__Z12draw_text_3dffffPKc(float, float, float, float, const char *);
+void __real_draw_text_3d(float, float, float, float, const char *);
+}
+// NOLINTEND(bugprone-reserved-identifier)
+
+namespace {
 
 // In the lab, the call of the cube part's place that the frame has reached:
 // made in place of the frame's, with the real function, and noted; after
 // the lab's last call, the pushes it left open are popped. False outside
 // the lab and past its calls.
-static bool made_lab_call()
+bool made_lab_call()
 {
     if (!recording() || !rec.frame_lab || rec.calls.size() >= rec.frame_lab->calls.size())
         return false;
-    const lab_call &c = rec.frame_lab->calls[rec.calls.size()];
+    lab_call c = rec.frame_lab->calls[rec.calls.size()];
     const double *n = c.n;
     switch (c.kind) {
     case lab_call::push:
     case lab_call::pop:
         if (c.off) {
             note(std::string("// ") +
-                 (c.kind == lab_call::push ? "glPushMatrix()" : "glPopMatrix()"));
+                     (c.kind == lab_call::push ? "glPushMatrix()" : "glPopMatrix()"),
+                 &c);
         } else if (c.kind == lab_call::push) {
             clear_errors();
             __real_glPushMatrix();
-            note(call("glPushMatrix"), nullptr, error_name(glGetError()));
+            note(call("glPushMatrix"), &c, nullptr, error_name(glGetError()));
         } else {
             matrix popped = modelview_now();
             GLint depth = 0;
             glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
             clear_errors();
             __real_glPopMatrix();
-            note(call("glPopMatrix"), depth > 1 ? &popped : nullptr, error_name(glGetError()));
+            note(call("glPopMatrix"), &c, depth > 1 ? &popped : nullptr, error_name(glGetError()));
         }
         break;
     case lab_call::rotate: {
@@ -363,142 +502,147 @@ static bool made_lab_call()
         const GLfloat x = static_cast<GLfloat>(n[1]), y = static_cast<GLfloat>(n[2]),
                       z = static_cast<GLfloat>(n[3]);
         __real_glRotatef(angle, x, y, z);
-        note(call("glRotatef", {angle, x, y, z}));
+        c.n[0] = angle;  // noted as the angle it turned by
+        note(call("glRotatef", {angle, x, y, z}), &c);
         break;
     }
     case lab_call::translate: {
         const GLfloat x = static_cast<GLfloat>(n[0]), y = static_cast<GLfloat>(n[1]),
                       z = static_cast<GLfloat>(n[2]);
         __real_glTranslatef(x, y, z);
-        note(call("glTranslatef", {x, y, z}));
+        note(call("glTranslatef", {x, y, z}), &c);
         break;
     }
     case lab_call::cube:
         if (!after_step())
             __real_glutSolidCube(n[0]);
-        note(call("glutSolidCube", {n[0]}));
+        note(call("glutSolidCube", {n[0]}), &c);
         break;
     }
     if (rec.calls.size() == rec.frame_lab->calls.size()) {
         GLint depth = 0;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         for (; depth > rec.start_depth; depth--) __real_glPopMatrix();
+        rec.last = modelview_now();
     }
     return true;
 }
 
-void __wrap_glPushMatrix()
+// A call that the lab writes, as the lab holds it.
+lab_call lab_form(lab_call::kind_t kind, std::initializer_list<double> numbers)
+{
+    lab_call c;
+    c.kind = kind;
+    std::copy(numbers.begin(), numbers.end(), c.n);
+    return c;
+}
+
+// A modelview call of the frame: in the lab, its place's call instead;
+// otherwise made, and in the cube part noted, as the lab writes it if it can.
+template <typename... A>
+void frame_call_of(void (*real)(A...), const char *name, const lab_call *made, A... args)
 {
     if (made_lab_call())
         return;
-    __real_glPushMatrix();
+    check_unseen();
+    real(args...);
     if (recording())
-        note(call("glPushMatrix"));
+        note(call(name, {static_cast<double>(args)...}), made);
+}
+
+template <typename T>
+void matrix_call_of(void (*real)(const T *), const char *name, const T *m)
+{
+    if (made_lab_call())
+        return;
+    check_unseen();
+    real(m);
+    if (recording())
+        note(matrix_call(name, m), nullptr);
+}
+
+}  // namespace
+
+// NOLINTBEGIN(bugprone-reserved-identifier)
+extern "C" {
+void __wrap_glPushMatrix()
+{
+    const lab_call made = lab_form(lab_call::push, {});
+    frame_call_of(__real_glPushMatrix, "glPushMatrix", &made);
 }
 void __wrap_glPopMatrix()
 {
     if (made_lab_call())
         return;
+    check_unseen();
     matrix popped{};
     GLint depth = 0;
-    bool noted = recording();
+    const bool noted = recording();
     if (noted) {
         popped = modelview_now();
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     }
     __real_glPopMatrix();
+    const lab_call made = lab_form(lab_call::pop, {});
     if (noted)
-        note(call("glPopMatrix"), depth > 1 ? &popped : nullptr);
-}
-void __wrap_glLoadMatrixf(const GLfloat *m)
-{
-    if (made_lab_call())
-        return;
-    __real_glLoadMatrixf(m);
-    if (recording())
-        note(matrix_call("glLoadMatrixf", m));
-}
-void __wrap_glLoadMatrixd(const GLdouble *m)
-{
-    if (made_lab_call())
-        return;
-    __real_glLoadMatrixd(m);
-    if (recording())
-        note(matrix_call("glLoadMatrixd", m));
-}
-void __wrap_glMultMatrixf(const GLfloat *m)
-{
-    if (made_lab_call())
-        return;
-    __real_glMultMatrixf(m);
-    if (recording())
-        note(matrix_call("glMultMatrixf", m));
-}
-void __wrap_glMultMatrixd(const GLdouble *m)
-{
-    if (made_lab_call())
-        return;
-    __real_glMultMatrixd(m);
-    if (recording())
-        note(matrix_call("glMultMatrixd", m));
+        note(call("glPopMatrix"), &made, depth > 1 ? &popped : nullptr);
 }
 void __wrap_glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
-    if (made_lab_call())
-        return;
-    __real_glRotatef(angle, x, y, z);
-    if (recording())
-        note(call("glRotatef", {angle, x, y, z}));
-}
-void __wrap_glRotated(GLdouble angle, GLdouble x, GLdouble y, GLdouble z)
-{
-    if (made_lab_call())
-        return;
-    __real_glRotated(angle, x, y, z);
-    if (recording())
-        note(call("glRotated", {angle, x, y, z}));
+    const lab_call made = lab_form(lab_call::rotate, {angle, x, y, z});
+    frame_call_of(__real_glRotatef, "glRotatef", &made, angle, x, y, z);
 }
 void __wrap_glTranslatef(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (made_lab_call())
-        return;
-    __real_glTranslatef(x, y, z);
-    if (recording())
-        note(call("glTranslatef", {x, y, z}));
-}
-void __wrap_glTranslated(GLdouble x, GLdouble y, GLdouble z)
-{
-    if (made_lab_call())
-        return;
-    __real_glTranslated(x, y, z);
-    if (recording())
-        note(call("glTranslated", {x, y, z}));
-}
-void __wrap_glScalef(GLfloat x, GLfloat y, GLfloat z)
-{
-    if (made_lab_call())
-        return;
-    __real_glScalef(x, y, z);
-    if (recording())
-        note(call("glScalef", {x, y, z}));
-}
-void __wrap_glScaled(GLdouble x, GLdouble y, GLdouble z)
-{
-    if (made_lab_call())
-        return;
-    __real_glScaled(x, y, z);
-    if (recording())
-        note(call("glScaled", {x, y, z}));
+    const lab_call made = lab_form(lab_call::translate, {x, y, z});
+    frame_call_of(__real_glTranslatef, "glTranslatef", &made, x, y, z);
 }
 void __wrap_glutSolidCube(double size)
 {
     if (made_lab_call())
         return;
+    check_unseen();
     if (!recording() || !after_step())
         __real_glutSolidCube(size);
+    const lab_call made = lab_form(lab_call::cube, {size});
     if (recording())
-        note(call("glutSolidCube", {size}));
+        note(call("glutSolidCube", {size}), &made);
 }
+// The other modelview calls: steps too, though not ones the lab writes.
+void __wrap_glRotated(GLdouble a, GLdouble x, GLdouble y, GLdouble z)
+{
+    frame_call_of(__real_glRotated, "glRotated", nullptr, a, x, y, z);
+}
+void __wrap_glTranslated(GLdouble x, GLdouble y, GLdouble z)
+{
+    frame_call_of(__real_glTranslated, "glTranslated", nullptr, x, y, z);
+}
+void __wrap_glScalef(GLfloat x, GLfloat y, GLfloat z)
+{
+    frame_call_of(__real_glScalef, "glScalef", nullptr, x, y, z);
+}
+void __wrap_glScaled(GLdouble x, GLdouble y, GLdouble z)
+{
+    frame_call_of(__real_glScaled, "glScaled", nullptr, x, y, z);
+}
+void __wrap_glLoadMatrixf(const GLfloat *m)
+{
+    matrix_call_of(__real_glLoadMatrixf, "glLoadMatrixf", m);
+}
+void __wrap_glLoadMatrixd(const GLdouble *m)
+{
+    matrix_call_of(__real_glLoadMatrixd, "glLoadMatrixd", m);
+}
+void __wrap_glMultMatrixf(const GLfloat *m)
+{
+    matrix_call_of(__real_glMultMatrixf, "glMultMatrixf", m);
+}
+void __wrap_glMultMatrixd(const GLdouble *m)
+{
+    matrix_call_of(__real_glMultMatrixd, "glMultMatrixd", m);
+}
+
+// The main view: the cube part begins after it.
 void __wrap_gluLookAt(double eye_x, double eye_y, double eye_z, double centre_x, double centre_y,
                       double centre_z, double up_x, double up_y, double up_z)
 {
@@ -507,7 +651,7 @@ void __wrap_gluLookAt(double eye_x, double eye_y, double eye_z, double centre_x,
     rec.quiet--;
     if (rec.part == rec.before_view && rec.quiet == 0) {
         rec.part = rec.in_view;
-        rec.view = modelview_now();
+        rec.view = rec.last = modelview_now();
         rec.view_inverse = rigid_inverse(rec.view);
         GLint depth = 1;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
@@ -516,29 +660,37 @@ void __wrap_gluLookAt(double eye_x, double eye_y, double eye_z, double centre_x,
         rec.start_depth = depth;
         const bool push_pop = scene_state.use_push_pop;
         rec.frame_lab = rec.in_lab && rec.changed.push_pop == push_pop ? &rec.changed : nullptr;
-        rec.written = rec.frame_lab ? rec.frame_lab : &program_lab(push_pop);
+        rec.own = learnt_yet ? &learnt[push_pop] : nullptr;
     }
 }
 // The frame's first glLoadIdentity starts a recording; one in the cube part
 // leaves the main view, and the push just before it belongs to the label.
 void __wrap_glLoadIdentity()
 {
+    if (rec.part == rec.in_view && rec.quiet == 0) {
+        if (!rec.calls.empty() && rec.calls.back().call == "glPushMatrix()")
+            rec.calls.pop_back();
+        else
+            check_unseen();
+    }
     __real_glLoadIdentity();
     if (rec.quiet > 0)
         return;
     if (rec.part == rec.in_view) {
-        if (!rec.calls.empty() && rec.calls.back().call == "glPushMatrix()")
-            rec.calls.pop_back();
         end_cube_part();
     } else {
         rec.calls.clear();
         rec.part = rec.before_view;
     }
 }
-void __wrap__Z12draw_text_3dffffPKc(float x, float y, float z, float scale, const char *text)
+// The text routine's own calls are not steps; what it draws after the cube
+// part is the label.
+void __wrap_draw_text_3d(float x, float y, float z, float scale, const char *text)
 {
+    if (rec.part == rec.after_view && rec.quiet == 0)
+        rec.label = text;
     rec.quiet++;
-    __real__Z12draw_text_3dffffPKc(x, y, z, scale, text);
+    __real_draw_text_3d(x, y, z, scale, text);
     rec.quiet--;
 }
 }

@@ -7,10 +7,9 @@
 // In the lab (steps/lab.h), the frame's k-th call of its cube part makes the
 // lab's k-th call in its place, whatever the frame asked for.
 //
-// Whatever links this is linked with ld's --wrap for each call that
-// frame_steps.cpp wraps (CMake reads the list from that file), so the steps
-// are exactly what the frame does: a change to its transformations changes
-// them.
+// Whatever links the quenlade_steps library gets ld's --wrap for each call
+// that the recorder sees (steps/CMakeLists.txt), so the steps are exactly
+// what the frame does: a change to its transformations changes them.
 #pragma once
 
 #include <array>
@@ -23,13 +22,14 @@ using matrix = std::array<float, 16>;  // column by column, as GL stores it
 
 // One call of the cube part, and the matrix stack as GL holds it after it.
 struct frame_call {
-    std::string call;    // as written in the code: "glTranslatef(1.5, 1.5, 0)"; switched
-                         // off in the lab, commented out: "// glPopMatrix()"
-    std::string text;    // as the lab's text writes it: "glRotatef(a1,0,0,1)"
-    std::string error;   // what glGetError reported for a lab's push or pop, if anything:
-                         // "GL_STACK_UNDERFLOW"
-    int depth = 0;       // GL_MODELVIEW_STACK_DEPTH; the view is matrix 1
-    matrix modelview{};  // the top matrix, as glGetFloatv(GL_MODELVIEW_MATRIX) gives it
+    std::string call;       // as written in the code: "glTranslatef(1.5, 1.5, 0)"; switched
+                            // off in the lab, commented out: "// glPopMatrix()"
+    bool writable = false;  // one of the calls the lab writes, as `made`:
+    lab_call made;          // a rotate by a cube's angle as a1 or a2, its number the angle now
+    std::string error;      // what glGetError reported for a lab's push or pop, if anything:
+                            // "GL_STACK_UNDERFLOW"
+    int depth = 0;          // GL_MODELVIEW_STACK_DEPTH; the view is matrix 1
+    matrix modelview{};     // the top matrix, as glGetFloatv(GL_MODELVIEW_MATRIX) gives it
     // The matrices on the stack from the view up, each as GL gave it while
     // it was on top, with the view taken out: each frame in world
     // coordinates. The last is the top's.
@@ -38,6 +38,16 @@ struct frame_call {
     bool popped = false;                  // a pop: ghost is the frame it threw away
     matrix ghost{}, ghost_modelview{};
 };
+
+// Learns the program's cube part in each mode (program_lab, steps/lab.h) by
+// drawing the frame unseen (nothing is written to the colour or depth
+// buffer) with the cubes' angles set apart, so that a rotate by a cube's
+// angle is known as a1 or a2. The frame's last glutSwapBuffers still comes:
+// call this before the frames that are shown, after the window's GL context
+// exists. Returns "" or, when the frame is not as the recorder reads it,
+// what it found and why it cannot read it. frame is on_display but for
+// tests of the recorder itself.
+std::string learn_cube_part(void (*frame)() = nullptr);
 
 // Which step on_display draws from now on, as far as the last frame drawn
 // has calls (a later frame with fewer calls shows its last). 0: the whole
@@ -59,11 +69,15 @@ void caption_in_band(bool band);
 // The calls of the cube part of the last frame drawn, at a step or not.
 const std::vector<frame_call> &step_calls();
 
-// The same as a JSON list, one object per call: "call", "lab", "depth",
-// "modelview", "world" (the top in world coordinates), "stack" and
-// "modelview_stack" (bottom first) and, for a pop, "ghost" and
-// "ghost_modelview", and "error" for a call that raised one; each matrix as
-// 16 numbers column by column.
+// The text that the last frame drew after its cube part: its mode label.
+const std::string &frame_label();
+
+// The same as a JSON list, one object per call: "call", "lab" (as the lab's
+// text writes it), "name", "off", "angle" (1 or 2 for a1 or a2) and
+// "numbers" (each with its value, bounds and step), "depth", "modelview",
+// "world" (the top in world coordinates), "stack" and "modelview_stack"
+// (bottom first) and, for a pop, "ghost" and "ghost_modelview", and "error"
+// for a call that raised one; each matrix as 16 numbers column by column.
 std::string step_calls_json();
 
 // The lab that the frames use from the next one on, in its mode (the other

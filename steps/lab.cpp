@@ -1,4 +1,5 @@
-// lab.cpp - the lab's text read and written, and its cube part written as C.
+// lab.cpp - the lab's text read and written, its edits, and its cube part
+// written as C.
 //
 // The text comes from links and the command line, so it is read strictly,
 // call by call, into numbers; nothing in it is ever run. Every number is a
@@ -6,6 +7,7 @@
 // about in no defined way) is refused.
 #include "steps/lab.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -16,14 +18,6 @@ const char *const names[] = {"glPushMatrix", "glPopMatrix", "glRotatef", "glTran
                              "glutSolidCube"};
 const int arguments[] = {0, 0, 4, 3, 1};
 const double largest = 1000;  // bounds every number: a link can hold anything
-
-// The program's cube part: render/scene_frame.cpp's on_display, without and
-// with push/pop. steps_test holds these to the calls the frame makes.
-const char *const program_texts[2] = {
-    "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
-    "glRotatef(a2,0,1,0);glutSolidCube(0.5)",
-    "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glPopMatrix();"
-    "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()"};
 
 const char *const ordinals[] = {"first", "second", "third", "fourth", "fifth"};
 
@@ -182,8 +176,12 @@ std::string read(const std::string &text, lab &out, bool check)
     lab got;
     int count[5] = {};
     int most[5] = {};  // of each call, in either mode
-    if (check) {
-        for (const lab_call &c : program_lab(true).calls) most[c.kind]++;
+    for (bool push_pop : {false, true}) {
+        int own[5] = {};
+        if (check) {
+            for (const lab_call &c : program_lab(push_pop).calls) own[c.kind]++;
+        }
+        for (int kind = 0; kind < 5; kind++) most[kind] = std::max(most[kind], own[kind]);
     }
     do {
         r.blanks();
@@ -191,11 +189,11 @@ std::string read(const std::string &text, lab &out, bool check)
         lab_call c;
         if (!r.call(c))
             return r.error;
-        if (check && ++count[c.kind] > most[c.kind]) {
+        if (++count[c.kind] > most[c.kind] && check) {
             r.fail(start,
                    "no more " + std::string(names[c.kind]) + " (the frame makes " +
                        std::to_string(most[c.kind]) + ")",
-                   "a " + std::string(ordinals[most[c.kind]]));
+                   most[c.kind] < 5 ? "a " + std::string(ordinals[most[c.kind]]) : "more");
             return r.error;
         }
         got.calls.push_back(c);
@@ -230,19 +228,35 @@ std::string c_float(double v)
     return s + (s.find('.') == std::string::npos ? ".0f" : "f");
 }
 
-}  // namespace
-
-std::string read_lab(const std::string &text, lab &out)
+bool same_calls(const lab &a, const lab &b)
 {
-    return read(text, out, true);
+    return a.push_pop == b.push_pop && lab_text(a) == lab_text(b);
 }
 
-const lab &program_lab(bool push_pop)
+}  // namespace
+
+const char *call_name(lab_call::kind_t kind)
 {
-    static lab own[2];
-    if (own[push_pop].calls.empty())
-        read(program_texts[push_pop], own[push_pop], false);
-    return own[push_pop];
+    return names[kind];
+}
+
+int number_count(lab_call::kind_t kind)
+{
+    return arguments[kind];
+}
+
+number_rule rule_of(lab_call::kind_t kind, int j)
+{
+    switch (kind) {
+    case lab_call::rotate: return {-largest, largest, j == 0 ? 5.0 : 1.0};  // degrees; axis
+    case lab_call::cube: return {0, largest, 0.1};
+    default: return {-largest, largest, 0.1};  // world units
+    }
+}
+
+std::string read_lab(const std::string &text, lab &out, bool check)
+{
+    return read(text, out, check);
 }
 
 std::string lab_entry(const lab_call &c)
@@ -264,18 +278,51 @@ std::string lab_text(const lab &l)
     return text;
 }
 
+void set_number(lab &l, size_t k, int j, double value)
+{
+    if (k >= l.calls.size() || j < 0 || j >= arguments[l.calls[k].kind] || !std::isfinite(value))
+        return;
+    lab_call &c = l.calls[k];
+    const number_rule rule = rule_of(c.kind, j);
+    const double was = c.n[j];
+    // Held as the text writes it, so that the link reads back the same.
+    const double kept = std::round(std::min(rule.high, std::max(rule.low, value)) * 1e6) / 1e6;
+    c.n[j] = kept == 0 ? 0 : kept;  // never -0
+    // An axis of 0, 0, 0 turns about nothing: that number stays as it was.
+    if (c.kind == lab_call::rotate && c.n[1] == 0 && c.n[2] == 0 && c.n[3] == 0) {
+        c.n[j] = was;
+        return;
+    }
+    if (c.kind == lab_call::rotate && j == 0)
+        c.angle = 0;
+}
+
+void swap_with_next(lab &l, size_t k)
+{
+    if (k + 1 < l.calls.size())
+        std::swap(l.calls[k], l.calls[k + 1]);
+}
+
+void switch_call(lab &l, size_t k)
+{
+    if (k < l.calls.size() && l.calls[k].kind <= lab_call::pop)
+        l.calls[k].off = !l.calls[k].off;
+}
+
 std::string lab_c_code(const lab &l)
 {
     const lab &own = program_lab(l.push_pop);
     const char *const materials[] = {"mat_obj1", "mat_obj2"};
     std::string code =
-        "    // The cube part, " + mode_words(l.push_pop) + ", as changed in the lab\n";
+        "    // The cube part, " + mode_words(l.push_pop) +
+        (same_calls(l, own) ? ", as the program has it\n" : ", as changed in the lab\n");
     int depth = 1, cubes = 0;  // depth 1: the view, where the cube part starts
     auto line = [&code, &depth](const std::string &text) {
         code += std::string(static_cast<size_t>(4 * depth), ' ') + text + "\n";
     };
     for (size_t k = 0; k < l.calls.size(); k++) {
-        // The frame sets each cube's material before its own cube's call.
+        // The frame sets each cube's material just before its own cube's
+        // place, whatever the lab makes there.
         if (k < own.calls.size() && own.calls[k].kind == lab_call::cube && cubes < 2)
             line(std::string("glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, ") +
                  materials[cubes++] + ");");
@@ -305,10 +352,14 @@ std::string lab_c_code(const lab &l)
             line("glTranslatef(" + c_float(n[0]) + ", " + c_float(n[1]) + ", " + c_float(n[2]) +
                  ");");
             break;
-        case lab_call::cube:
-            line("glutSolidCube(" + (n[0] == 0.5 ? std::string("cube_size") : decimal(n[0])) +
-                 ");");
+        case lab_call::cube: {
+            // The frame's own size is a constant of its own.
+            bool own_size = false;
+            for (const lab_call &o : own.calls)
+                own_size |= o.kind == lab_call::cube && o.n[0] == n[0];
+            line("glutSolidCube(" + (own_size ? std::string("cube_size") : decimal(n[0])) + ");");
             break;
+        }
         }
     }
     while (depth > 1) {

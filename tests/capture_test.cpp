@@ -262,7 +262,7 @@ TEST(Capture, CallsChangeTheFrame)
         "glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()' steps.png");
     EXPECT_EQ(status, 0);
     EXPECT_NE(out.find("{\"call\": \"// glPushMatrix()\", \"lab\": \"-glPushMatrix()\", "
-                       "\"depth\": 1"),
+                       "\"name\": \"glPushMatrix\", \"off\": true"),
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"error\": \"GL_STACK_UNDERFLOW\""), std::string::npos) << out;

@@ -279,7 +279,8 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     lab changed;
     const bool lab_given = app.count("--calls") > 0;
     if (lab_given) {
-        std::string message = read_lab(calls_text, changed);
+        // Read as text here; held to the frame's own calls once it is drawn.
+        std::string message = read_lab(calls_text, changed, false);
         if (!message.empty())
             return bad("--calls", message);
         if (app.count("--mode") > 0 && (mode_text == "on") != changed.push_pop)
@@ -307,6 +308,14 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     const int band = steps ? caption_band : 0;
     if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1] + band))
         return fail("the capture window was never shown");
+    const std::string unread = learn_cube_part();
+    if (!unread.empty())
+        return fail("cannot follow the frame step by step: " + unread);
+    if (lab_given) {
+        std::string message = read_lab(calls_text, changed);
+        if (!message.empty())
+            return bad("--calls", message);
+    }
     scene_state.use_push_pop = mode_text == "on";
     if (lab_given)
         use_lab(&changed);

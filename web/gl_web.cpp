@@ -84,8 +84,8 @@ extern "C" void __wrap_glMaterialfv(GLenum face, GLenum pname, const GLfloat *pa
 // NOLINTEND(bugprone-reserved-identifier)
 
 // What follows the emulation lacks altogether (the attribute stack, the solid
-// cube, the stroke font), so it is simply defined here; gluLookAt it has, but
-// broken. Their own GL calls go through the wrappers above like any others.
+// cube, the stroke font) or has broken (gluLookAt), so it is defined here.
+// Their own GL calls go through the wrappers above like any others.
 
 // The attributes that the program and its steps save: the line width (WebGL
 // draws lines one pixel wide whatever it is set to), the switches of
@@ -129,9 +129,8 @@ extern "C" void glPopAttrib()
 }
 
 // Emscripten's own gluLookAt leaves the matrix unchanged (it hands its
-// arguments to mat4.lookAt in the wrong order). It cannot be wrapped, as the
-// recorder of steps/ wraps it already; so this textbook one is defined in its
-// place, and the recorder's wrapper reaches it as its __real_gluLookAt.
+// arguments to mat4.lookAt in the wrong order), so this textbook one is
+// defined in its place, as the solid cube and the font below are.
 extern "C" void gluLookAt(GLdouble eye_x, GLdouble eye_y, GLdouble eye_z, GLdouble centre_x,
                           GLdouble centre_y, GLdouble centre_z, GLdouble up_x, GLdouble up_y,
                           GLdouble up_z)

@@ -33,7 +33,6 @@
       arg: (what, n) => `${what} of call ${n}`, made: (n) => `Call ${n} made`, swap: (n) => `Swap call ${n} with call ${n + 1}`,
       glError: 'error',
       unreadable: 'The calls after # in this page\'s address could not be read; it shows the program\'s own frame. Where:',
-      refused: 'That change could not be used:',
       copied: 'Copied: paste it into on_display.',
       selected: 'Selected: copy it (Ctrl+C) and paste it into on_display.',
     },
@@ -68,7 +67,6 @@
       swap: (n) => `Trocar a chamada ${n} com a ${n + 1}`, glError: 'erro',
       unreadable: 'Não foi possível ler as chamadas depois do # no endereço desta página; ela mostra o quadro do ' +
         'próprio programa. Onde:',
-      refused: 'Não foi possível usar essa mudança:',
       copied: 'Copiado: cole em on_display.',
       selected: 'Selecionado: copie (Ctrl+C) e cole em on_display.',
       edit: 'Mudar as chamadas', labReset: 'As chamadas do programa', labC: 'Copiar como C',
@@ -120,19 +118,23 @@
 
   Module.canvas = canvas;
   Module.frames = 0;
-  // Each frame drawn: the step it shows (0 for none), while stepping the
-  // calls of its cube part, each with the matrix stack that GL held after
-  // it (steps/frame_steps.h, as JSON), the mode and the eye.
-  let scene = { pushPop: true, eye: [] };
-  Module.onFrame = (json, shown, pushPop, x, y, z) => {
+  // Each frame drawn, as one JSON object (page_bridge.cpp): the step it
+  // shows (0 for none), the mode, its label and the eye, the lab's link, and
+  // while stepping the calls of its cube part, each with the matrix stack
+  // that GL held after it, and the cube part as C. Nothing here calls into
+  // the program, which is still inside its frame.
+  let scene = { pushPop: true, eye: [], label: '' }, link = '';
+  Module.onFrame = (json) => {
+    const frame = JSON.parse(json);
     if (Module.frames++ === 0) {
       document.body.dataset.firstFrame = performance.now();
       requestAnimationFrame(fitCanvas);
       queueMicrotask(readLink);  // once the program runs, outside its drawing
     }
-    scene = { pushPop, eye: [x, y, z] };
+    scene = { pushPop: frame.push_pop, eye: frame.eye, label: frame.label };
     sayFrame();
-    if (shown > 0) showCalls(JSON.parse(json), shown);
+    if (frame.link !== link) writeLink(frame.link);
+    if (frame.step > 0) showCalls(frame.calls, frame.step, frame.c);
   };
 
   // The canvas's words, under it: the mode and the eye; the step, said as
@@ -142,7 +144,7 @@
   const setText = (element, text) => element.textContent !== text && (element.textContent = text);
   function sayFrame() {
     if (ended || !Module.frames) return;
-    const label = `<span lang="pt-BR">“${scene.pushPop ? 'usando push/pop' : 'sem push/pop'}”</span>`;
+    const label = `<span lang="pt-BR">“${scene.label}”</span>`;
     const html = said.scene(label, vector(scene.eye));
     if (sceneLine.innerHTML !== html) sceneLine.innerHTML = html;
   }
@@ -269,56 +271,48 @@
     panel.hidden = step === 0;
     if (fresh || !step) sayStep();
   }
-  function showCalls(shown, current) {
+  function showCalls(shown, current, c) {
     calls = Module.steps = shown;  // the numbers, for the console and the page test
-    entries = shown.map((c) => c.lab);
     setStep(current);
     showList();
     showStack(calls[current - 1]);
-    if (!cPart.hidden) cCode.value = labCall('web_lab_c') ?? '';
+    if (!cPart.hidden) cCode.value = c;
   }
 
-  // The lab (steps/lab.h): the calls of the cube part changed in the list,
-  // their numbers, their order, a push or pop switched off. Each change is a
-  // new lab text, made from the calls as the frame reports them in the
-  // lab's words (entries), that the program reads and uses from its next
-  // frame on; the list, the cards and the canvas follow with that frame.
-  // The text goes into the address after #, the link to hand out.
+  // The lab (steps/lab.h), which the program owns: the calls of the cube
+  // part changed in the list, their numbers, their order, a push or pop
+  // switched off. Each change goes to the program as one edit, which it
+  // keeps within its rules and uses from its next frame on; the list, the
+  // cards, the canvas and the link after # follow with that frame.
   const editButton = byId('edit'), labTools = byId('lab-tools'), labSaid = byId('lab-said');
   const cPart = byId('c-part'), cCode = byId('c-code');
-  let editing = false, entries = [], listShape = '', focusNext = null, drag = null, note = null;
-  function labCall(name, text) {
+  let editing = false, listShape = '', focusNext = null, drag = null, note = null;
+  function labCall(name, ...args) {
     if (ended || !Module.calledRun) return undefined;
-    return text === undefined ? Module.ccall(name, name === 'web_lab_reset' ? null : 'string', [], [])
-      : Module.ccall(name, 'string', ['string'], [text]);
+    const types = { web_lab_read: ['string', ['string']], web_lab_c: ['string', []], web_lab_reset: [null, []],
+      web_lab_number: [null, ['number', 'number', 'number']], web_lab_swap: [null, ['number']], web_lab_switch: [null, ['number']] };
+    return Module.ccall(name, ...types[name], args);
   }
-  // An entry's parts: "-glPopMatrix()" is ['-', 'glPopMatrix', []].
-  const parts = (entry) => {
-    const [, off, name, args] = /^(-?)(\w+)\((.*)\)$/.exec(entry);
-    return [off, name, args ? args.split(',') : []];
-  };
-  // A number as the lab's text writes it: a plain decimal within its bounds.
-  const plain = (v, low) => `${Math.round(Math.min(1000, Math.max(low, v)) * 1e4) / 1e4 + 0}`;
-  const steps = { glRotatef: [5, 1, 1, 1], glTranslatef: [0.1, 0.1, 0.1], glutSolidCube: [0.1] };
 
   // The address holds the lab in use; none, the program's own frame.
-  function writeLink() {
+  function writeLink(text) {
+    link = text;
     const address = new URL(location.href);
-    address.hash = labCall('web_lab_text') ?? '';
+    address.hash = text;
     history.replaceState(history.state, '', address.href);
-    for (const link of document.querySelectorAll('[data-lang]')) link.href = linkTo(link.dataset.lang);
+    for (const language of document.querySelectorAll('[data-lang]')) language.href = linkTo(language.dataset.lang);
   }
   // The text after # is read by the program's strict reader, as numbers,
   // never run; text it cannot read leaves the program's own frame, and the
   // page says where it stopped.
   function readLink() {
     let text = location.hash.slice(1);
-    if (!text || text === labCall('web_lab_text')) return;
+    if (!text || text === link) return;
     try {
       text = decodeURIComponent(text);
     } catch (e) {  // a stray %: the reader says where it stands
     }
-    const answer = labCall('web_lab_set', text);
+    const answer = labCall('web_lab_read', text);
     if (answer) labCall('web_lab_reset');
     say(answer ? ['unreadable', answer] : null);
   }
@@ -332,24 +326,12 @@
     const line = note && note[1] ? [' ', Object.assign(document.createElement('span'), { lang: 'en', textContent: note[1] })] : [];
     labSaid.replaceChildren(...(note ? [said[note[0]], ...line] : []));
   }
-  function change(edit, next = null) {
-    const changed = entries.slice();
-    edit(changed);
-    const answer = labCall('web_lab_set', changed.join(';'));
-    if (answer === undefined) return;
-    if (answer) return say(['refused', answer]);
-    entries = changed, focusNext = next;
-    say(null), writeLink();
-  }
+  // The numbers of a call as it was made (a rotate by a cube's angle with
+  // the angle it has now).
+  const shownNumbers = (c) => /\((.*)\)/.exec(c.call)[1].split(', ').filter(Boolean);
   function setNumber(input, value) {
     const [k, j] = input.dataset.key.split(':').map(Number);
-    const v = plain(value, parts(entries[k])[1] === 'glutSolidCube' ? 0 : -1000);
-    if (input.value !== v && value !== input.valueAsNumber) input.value = v;
-    change((lab) => {
-      const [off, name, args] = parts(lab[k]);
-      args[j] = v;
-      lab[k] = `${off}${name}(${args.join(',')})`;
-    });
+    labCall('web_lab_number', k, j, value);
   }
 
   // The list: one line a call; while editing, each number an input, each
@@ -358,7 +340,7 @@
   // the number being typed keeps its focus; the focus stays on the same
   // control, or follows the call moved down.
   function showList() {
-    const shape = [lang, editing, ...calls.map((c) => c.lab.replace(/^-|\(.*/g, ''))].join();
+    const shape = [lang, editing, ...calls.map((c) => c.name)].join();
     const focused = list.contains(document.activeElement) && document.activeElement.dataset.key;
     if (shape !== listShape) {
       listShape = shape;
@@ -369,14 +351,13 @@
     const moved = again && document.activeElement.dataset.key !== again && list.querySelector(`[data-key="${again}"]`);
     if (moved) moved.focus();
     calls.forEach((c, k) => {
-      const item = list.children[k], [off, , args] = parts(c.lab);
-      const numbers = /\((.*)\)/.exec(c.call)[1].split(', ').filter(Boolean);
-      item.querySelector('code').textContent = editing && args.length ? `${c.call.split('(')[0]}(` : c.call;
+      const item = list.children[k], numbers = shownNumbers(c);
+      item.querySelector('code').textContent = editing && (c.numbers ?? []).length ? `${c.call.split('(')[0]}(` : c.call;
       item.querySelectorAll('input[type="number"]').forEach((input, j) => {
-        if (input !== document.activeElement && !(drag && input === drag.input)) input.value = numbers[j];
+        if (input !== document.activeElement) input.value = numbers[j];  // not while it is typed into
       });
       const made = item.querySelector('input[type="checkbox"]');
-      if (made) made.checked = !off;
+      if (made) made.checked = !c.off;
       const mark = item.querySelector('.gl-error');
       mark.hidden = !c.error;
       mark.lastChild.textContent = c.error ?? '';
@@ -388,7 +369,7 @@
     });
   }
   function row(c, k) {
-    const item = document.createElement('li'), [, name, args] = parts(c.lab), n = k + 1;
+    const item = document.createElement('li'), name = c.name, args = c.numbers ?? [], n = k + 1;
     const control = (tag, properties) => Object.assign(document.createElement(tag), properties);
     const mark = control('strong', { className: 'gl-error', hidden: true });
     mark.append(`⚠ `, control('span', { className: 'unseen', textContent: `${said.glError} ` }), control('span', { lang: 'en' }));
@@ -407,7 +388,7 @@
     args.forEach((arg, j) => {  // each number with its comma, on one line
       const input = control('input', { type: 'number', step: 'any' });
       input.dataset.key = `${k}:${j}`;
-      input.dataset.step = steps[name][j];
+      input.dataset.step = arg.step;
       input.setAttribute('aria-label', said.arg(said.args[name][j], n));
       what.append(control('span', { className: 'arg' }), ' ');
       what.lastChild.previousSibling.append(input, j + 1 < args.length ? ',' : ')');
@@ -427,15 +408,15 @@
   });
   list.addEventListener('change', ({ target }) => {
     const k = Number(target.dataset.key.split(':')[0]);
-    if (target.type === 'checkbox') change((lab) => { lab[k] = lab[k].startsWith('-') ? lab[k].slice(1) : `-${lab[k]}`; });
-    else if (target.type === 'number' && Number.isFinite(target.valueAsNumber))  // typed: shown as used, within bounds
-      target.value = plain(target.valueAsNumber, parts(entries[k])[1] === 'glutSolidCube' ? 0 : -1000);
+    if (target.type === 'checkbox') labCall('web_lab_switch', k);
+    else if (target.type === 'number') target.value = shownNumbers(calls[k])[target.dataset.key.split(':')[1]];  // as taken
   });
   list.addEventListener('click', ({ target }) => {
     if (target.tagName !== 'BUTTON') return;
     const k = Number(target.dataset.key.split(':')[0]);
     // The focus follows the call moved down, so that the button moves it on.
-    change((lab) => { [lab[k], lab[k + 1]] = [lab[k + 1], lab[k]]; }, `${Math.min(k + 1, calls.length - 2)}:swap`);
+    focusNext = `${Math.min(k + 1, calls.length - 2)}:swap`;
+    labCall('web_lab_swap', k);
   });
   // The arrows up and down change a number by its step (ten with Shift).
   list.addEventListener('keydown', (event) => {
@@ -478,7 +459,7 @@
   });
   byId('lab-reset').addEventListener('click', () => {
     labCall('web_lab_reset');
-    say(null), writeLink();
+    say(null);
   });
   // The C, shown and selected; copied too where the browser lets the page
   // write the clipboard (not always from a file).

@@ -4,6 +4,7 @@
 // end of the program.
 #include <emscripten.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/scene_state.h"
@@ -70,37 +71,62 @@ EMSCRIPTEN_KEEPALIVE int web_show_step(int step)
     return shown_step();
 }
 
-// The lab (steps/lab.h): the cube part's calls as the page changed them,
-// handed over as the lab's text; the program's code stays as it is, and the
-// frames make the lab's calls in place of its own. What these return stays
-// valid until the next of them is called.
+// The lab (steps/lab.h), owned here: the page hands over a link's text, or
+// one edit at a time as numbers, and sees the result in the next frame. The
+// program's code stays as it is; the frames make the lab's calls in place of
+// its own. What these return stays valid until the next of them is called.
 static std::string lab_answer;
 
-// Reads the text and, when it can, uses it from the next frame on; a text
-// for the other mode switches the mode, with both angles from 0, as Space
-// does. Returns "" or, for text it cannot read, the line that says where,
-// and then changes nothing.
-EMSCRIPTEN_KEEPALIVE const char *web_lab_set(const char *text)
+// Uses changed from the next frame on; a lab for the other mode switches
+// the mode, with both angles from 0, as Space does.
+static void use(const lab &changed)
+{
+    if (changed.push_pop != scene_state.use_push_pop) {
+        scene_state.use_push_pop = changed.push_pop;
+        scene_state.angle_obj1 = scene_state.angle_obj2 = 0;
+    }
+    use_lab(&changed);
+    glutPostRedisplay();
+}
+
+// Reads a link's text and, when it can, uses it. Returns "" or, for text it
+// cannot read, the line that says where, and then changes nothing.
+EMSCRIPTEN_KEEPALIVE const char *web_lab_read(const char *text)
 {
     lab changed;
     lab_answer = read_lab(text ? text : "", changed);
-    if (lab_answer.empty()) {
-        if (changed.push_pop != scene_state.use_push_pop) {
-            scene_state.use_push_pop = changed.push_pop;
-            scene_state.angle_obj1 = scene_state.angle_obj2 = 0;
-        }
-        use_lab(&changed);
-        glutPostRedisplay();
-    }
+    if (lab_answer.empty())
+        use(changed);
     return lab_answer.c_str();
 }
 
-// The lab in use as its text, for the page's link; "" when there is none.
-EMSCRIPTEN_KEEPALIVE const char *web_lab_text()
+// The lab of the mode shown, to be changed: the one in use, or the
+// program's own calls.
+static lab shown_lab()
 {
     const lab *in_use = lab_in_use();
-    lab_answer = in_use ? lab_text(*in_use) : "";
-    return lab_answer.c_str();
+    const bool mode = scene_state.use_push_pop;
+    return in_use && in_use->push_pop == mode ? *in_use : program_lab(mode);
+}
+
+// The edits, on the k-th call of the mode shown (steps/lab.h's rules).
+EMSCRIPTEN_KEEPALIVE void web_lab_number(int k, int j, double value)
+{
+    lab changed = shown_lab();
+    set_number(changed, static_cast<size_t>(k), j, value);
+    use(changed);
+}
+EMSCRIPTEN_KEEPALIVE void web_lab_swap(int k)
+{
+    lab changed = shown_lab();
+    swap_with_next(changed, static_cast<size_t>(k));
+    use(changed);
+}
+EMSCRIPTEN_KEEPALIVE void web_lab_switch(int k)
+{
+    lab changed = shown_lab();
+    switch_call(changed, static_cast<size_t>(k));
+    use(changed);
 }
 
 // The program's own calls again, in both modes.
@@ -110,13 +136,10 @@ EMSCRIPTEN_KEEPALIVE void web_lab_reset()
     glutPostRedisplay();
 }
 
-// The cube part of the mode shown, as C to paste into on_display: the lab's
-// when it is for this mode, otherwise the program's own.
+// The cube part of the mode shown, as C to paste into on_display.
 EMSCRIPTEN_KEEPALIVE const char *web_lab_c()
 {
-    const lab *in_use = lab_in_use();
-    const bool mode = scene_state.use_push_pop;
-    lab_answer = lab_c_code(in_use && in_use->push_pop == mode ? *in_use : program_lab(mode));
+    lab_answer = lab_c_code(shown_lab());
     return lab_answer.c_str();
 }
 
@@ -137,17 +160,63 @@ EMSCRIPTEN_KEEPALIVE void web_resize(int side)
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
+// Before the first frame, the recorder learns the frame's cube part by
+// drawing it unseen; the page hears of none of those frames.
+static bool learning = false;
+
+extern "C" void __real_glutMainLoop();  // NOLINT(bugprone-reserved-identifier)
+extern "C" void __wrap_glutMainLoop()   // NOLINT(bugprone-reserved-identifier)
+{
+    learning = true;
+    const std::string why = learn_cube_part();
+    learning = false;
+    if (!why.empty())
+        EM_ASM({ console.error(UTF8ToString($0)); }, why.c_str());
+    __real_glutMainLoop();
+}
+
+// A string as a JSON string: the frame's texts are plain ASCII, lines of C
+// among them.
+static std::string quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    }
+    return out + "\"";
+}
+
 // The browser shows each frame by itself (emscripten's glutSwapBuffers does
-// nothing); this tells the page that one is drawn, with the step shown (0 for
-// none) and, while stepping, the calls of its cube part with the matrix stack
-// after each, as GL gave it; and the mode and the eye it was drawn with, for
-// the page's words about it.
+// nothing); this tells the page that one is drawn, as one JSON object: the
+// step shown (0 for none), the mode and its label as the frame drew it, the
+// eye, the lab in use as its link's text ("" for none) and whether its
+// calls differ from the program's, and while stepping the calls of the cube
+// part with the matrix stack after each, as GL gave it, and the cube part as
+// C. The page reads it once the frame has returned, and calls into the
+// program only then.
 extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
 extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
-    int step = shown_step();
-    EM_ASM({ Module.onFrame($0 ? UTF8ToString($0) : "", $1, !!$2, $3, $4, $5); },
-           step > 0 ? step_calls_json().c_str() : nullptr, step, scene_state.use_push_pop,
-           scene_state.cam_x, scene_state.cam_y, scene_state.cam_z);
+    if (learning)
+        return __real_glutSwapBuffers();
+    const int step = shown_step();
+    const lab *in_use = lab_in_use();
+    const bool mode = scene_state.use_push_pop;
+    const bool mine = in_use && in_use->push_pop == mode;
+    char eye[96];
+    snprintf(eye, sizeof eye, "[%.9g, %.9g, %.9g]", double(scene_state.cam_x),
+             double(scene_state.cam_y), double(scene_state.cam_z));
+    std::string json =
+        "{\"step\": " + std::to_string(step) + ", \"push_pop\": " + (mode ? "true" : "false") +
+        ", \"label\": " + quoted(frame_label()) + ", \"eye\": " + eye +
+        ", \"link\": " + quoted(in_use ? lab_text(*in_use) : "") + ", \"changed\": " +
+        (mine && lab_text(*in_use) != lab_text(program_lab(mode)) ? "true" : "false");
+    if (step > 0)
+        json += ", \"calls\": " + step_calls_json() + ", \"c\": " + quoted(lab_c_code(shown_lab()));
+    json += "}";
+    EM_ASM({ Module.onFrame(UTF8ToString($0)); }, json.c_str());
     __real_glutSwapBuffers();
 }
