@@ -10,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -435,34 +437,64 @@ TEST(Steps, TheLabsTextIsReadStrictly)
     }
 }
 
-// The C of a lab is what it draws: the calls in its order, the materials
-// where the frame sets them, a push or pop switched off commented out, the
-// calls between a push and its pop indented, and a pop added for a push left
-// open; a pop with nothing to pop says so.
-TEST(Steps, TheLabsCIsWhatItDraws)
+// Copy as C is what a student pastes into on_display: the program's own
+// calls in both modes, and changed ones (a swap, a push or a pop switched
+// off), pasted in place of on_display's cube part and built, draw what the
+// lab draws, pixel for pixel, with the cubes' angles apart so that a1 and a2
+// cannot be taken for each other; and the C says whether it is changed.
+TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
 {
-    lab l;
-    ASSERT_EQ(read_lab("-glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);"
-                       "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(12.5,0,1,0);"
-                       "glutSolidCube(0.75);-glPopMatrix()",
-                       l),
-              "");
-    EXPECT_EQ(
-        lab_c_code(l),
-        "    // The cube part, with push/pop, as changed in the lab\n"
-        "    // glPushMatrix();\n"
-        "    glTranslatef(1.0f, 0.0f, 0.0f);\n"
-        "    glRotatef(scene_state.angle_obj1, 0.0f, 0.0f, 1.0f);\n"
-        "    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, mat_obj1);\n"
-        "    glutSolidCube(cube_size);\n"
-        "    glPopMatrix();  // GL_STACK_UNDERFLOW: nothing to pop\n"
-        "    glTranslatef(1.5f, 1.5f, 0.0f);\n"
-        "    glPushMatrix();\n"
-        "        glRotatef(12.5f, 0.0f, 1.0f, 0.0f);\n"
-        "        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, mat_obj2);\n"
-        "        glutSolidCube(0.75);\n"
-        "        // glPopMatrix();\n"
-        "    glPopMatrix();  // added: the label needs the stack as the cube part found it\n");
+    ASSERT_EQ(learn_cube_part(), "");
+    std::ifstream frame_source(QUENLADE_SOURCE_DIR "/render/scene_frame.cpp");
+    const std::string source(std::istreambuf_iterator<char>(frame_source), {});
+    const std::string before = "    draw_axes();\n", after = "    // Mode label";
+    const size_t start = source.find(before), end = source.find(after, start);
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos)
+        << "on_display's cube part is no longer between \"draw_axes();\" and the mode label's "
+           "comment, where this test pastes the lab's C";
+    const struct {
+        const char *text;
+        bool changed;
+    } labs[] = {
+        {own[0], false},
+        {own[1], false},
+        {"glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);glPopMatrix();"
+         "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);"
+         "glPopMatrix()",
+         true},
+        {"-glPushMatrix();glRotatef(a2,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);"
+         "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(30,0,1,0);"
+         "glutSolidCube(0.8);-glPopMatrix()",
+         true},
+        {"glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glRotatef(a2,0,1,0);"
+         "glTranslatef(1.5,-1,0.5);glutSolidCube(0.25)",
+         true},
+    };
+    for (const auto &c : labs) {
+        lab l;
+        ASSERT_EQ(read_lab(c.text, l), "") << c.text;
+        const std::string code = lab_c_code(l);
+        EXPECT_EQ(code.find("as changed in the lab") != std::string::npos, c.changed) << code;
+        std::ofstream(QUENLADE_PASTED_SOURCE) << source.substr(0, start + before.size()) << "\n"
+                                              << code << "\n"
+                                              << source.substr(end);
+        const std::string build = "\"" QUENLADE_CMAKE "\" --build \"" QUENLADE_BUILD_DIR
+                                  "\" --target quenlade_pasted >pasted.log 2>&1",
+                          run = std::string(QUENLADE_PASTED) + (l.push_pop ? " on" : " off") +
+                                " 30 75 pasted.png";
+        ASSERT_EQ(std::system(build.c_str()), 0) << "the C does not build (pasted.log):\n" << code;
+        ASSERT_EQ(std::system(run.c_str()), 0) << run;
+
+        scene_state = {1.69f, 2.9f, 8.1f, 100, l.push_pop, 30, 75};
+        use_lab(&l);
+        show_step(0);
+        const image lab_frame = draw_frame(), pasted = read_png("pasted.png");
+        EXPECT_EQ(testkit::count_differences(lab_frame, pasted), 0)
+            << c.text << ": the pasted C draws otherwise:\n"
+            << code;
+    }
+    use_lab(nullptr);
+    std::ofstream(QUENLADE_PASTED_SOURCE) << source;
 }
 
 // A cube of a later call is left out: the blue one appears at its own call.

@@ -1,0 +1,30 @@
+// pasted_main.cpp - one frame of an on_display whose cube part is the lab's
+// C, pasted in as a student would paste it (steps_test writes the source and
+// builds this), saved as a PNG for the test to hold against the lab's frame.
+// Usage: quenlade_pasted on|off A1 A2 OUTPUT.png
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/scene_state.h"
+#include "tools/frame_grab.h"
+#include "tools/image_files.h"
+
+int main(int argc, char **argv)
+{
+    if (argc != 5) {
+        std::fputs("usage: quenlade_pasted on|off A1 A2 OUTPUT.png\n", stderr);
+        return 2;
+    }
+    int glut_argc = 1;
+    char *glut_argv[] = {argv[0], nullptr};
+    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2, pasted", 500, 500))
+        return 1;
+    scene_state.use_push_pop = std::string(argv[1]) == "on";
+    scene_state.angle_obj1 = static_cast<float>(std::atof(argv[2]));
+    scene_state.angle_obj2 = static_cast<float>(std::atof(argv[3]));
+    const std::string error = write_png(argv[4], draw_frame());
+    if (!error.empty())
+        std::fprintf(stderr, "%s\n", error.c_str());
+    return error.empty() ? 0 : 1;
+}
