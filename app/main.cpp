@@ -8,6 +8,7 @@
 
 #include "app/callbacks.h"
 #include "app/scene_state.h"
+#include "app/window.h"
 #include "render/gl.h"
 #include "render/scene_frame.h"
 
@@ -17,11 +18,11 @@ int main(int argc, char **argv)
     // out as soon as it is printed, so Ctrl+C or a kill loses none of them.
     setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    glutInit(&argc, argv);  // GLUT takes its own options out of the command line
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowSize(500, 500);
-    glutInitWindowPosition(100, 100);
-    glutCreateWindow("Quenlade #2");
+    glutInit(&argc, argv);             // GLUT takes its own options out of the command line
+    glutInitDisplayMode(window_mode);  // double-buffered RGB with depth (app/window.h)
+    glutInitWindowSize(window_width, window_height);
+    glutInitWindowPosition(window_x, window_y);
+    glutCreateWindow(window_title);
 
     init_scene();  // needs the GL context the window brought
 

@@ -1,6 +1,7 @@
 // floor.cpp - the least a program like Quenlade can cost: the same window,
 // display mode and 100 ms timer, but each frame only clears and swaps.
 // scripts/bench measures Quenlade against it.
+#include "app/window.h"
 #include "render/gl.h"
 
 static const unsigned int tick_ms = 100;
@@ -25,9 +26,9 @@ static void tick(int /*value*/)
 int main(int argc, char **argv)
 {
     glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowSize(500, 500);
-    glutInitWindowPosition(100, 100);
+    glutInitDisplayMode(window_mode);
+    glutInitWindowSize(window_width, window_height);
+    glutInitWindowPosition(window_x, window_y);
     glutCreateWindow("Quenlade floor");
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);

@@ -21,6 +21,7 @@
 
 #include "app/callbacks.h"
 #include "app/scene_state.h"
+#include "app/window.h"
 #include "steps/frame_steps.h"
 #include "steps/lab.h"
 #include "tools/frame_grab.h"
@@ -306,7 +307,7 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
     char *glut_argv[] = {argv[0], nullptr};
     const bool sheet = steps && ends_with(output, ".png");
     const int band = steps ? caption_band : 0;
-    if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2", size[0], size[1] + band))
+    if (!open_scene_window(&glut_argc, glut_argv, window_title, size[0], size[1] + band))
         return fail("the capture window was never shown");
     const std::string unread = learn_cube_part();
     if (!unread.empty())

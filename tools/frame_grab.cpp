@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/callbacks.h"
+#include "app/window.h"
 #include "render/gl.h"
 #include "render/scene_frame.h"
 
@@ -57,9 +58,9 @@ bool display_opens()
 bool open_scene_window(int *argc, char **argv, const char *title, int width, int height)
 {
     glutInit(argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+    glutInitDisplayMode(window_mode);
     glutInitWindowSize(width, height);
-    glutInitWindowPosition(100, 100);
+    glutInitWindowPosition(window_x, window_y);
     glutCreateWindow(title);
     init_scene();
     glutDisplayFunc(on_display);

@@ -13,8 +13,8 @@
 // would refuse GLUT's connection meanwhile.
 bool display_opens();
 
-// Opens a window as the program does (double-buffered RGB with depth, at
-// (100, 100)), runs init_scene, registers on_display and on_reshape, and
+// Opens a window as the program does (app/window.h), of the size asked,
+// runs init_scene, registers on_display and on_reshape, and
 // waits until the window is shown. GLUT takes its own options out of argv.
 // False if it was never shown.
 bool open_scene_window(int *argc, char **argv, const char *title, int width, int height);
