@@ -91,15 +91,12 @@ matrix modelview_now()
     return m;
 }
 
-// A call as written in the code: "glTranslatef(1.5, 1.5, 0)".
+// A call as written in the code: "glTranslatef(1.5, 1.5, 0)", its numbers
+// as the lab writes them.
 std::string call(const char *name, std::initializer_list<double> args = {})
 {
     std::string text = std::string(name) + "(";
-    for (double a : args) {
-        char number[32];
-        snprintf(number, sizeof number, "%g", a);
-        text += (text.back() == '(' ? "" : ", ") + std::string(number);
-    }
+    for (double a : args) text += (text.back() == '(' ? "" : ", ") + plain_decimal(a);
     return text + ")";
 }
 

@@ -26,19 +26,6 @@ std::string mode_words(bool push_pop)
     return push_pop ? "with push/pop" : "without push/pop";
 }
 
-// Plain decimals, shortest: 1, 1.5, -0.25 (never "1e-05", which the reader
-// refuses, nor "-0").
-std::string decimal(double v)
-{
-    char text[48];
-    snprintf(text, sizeof text, "%.6f", v);
-    std::string s = text;
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.')
-        s.pop_back();
-    return s == "-0" ? "0" : s;
-}
-
 // The value of a plain decimal such as -12.5, read here rather than by
 // strtod, which would bring the whole of the C library's number reading into
 // the page. Exact to 15 digits, which is more than any bound here needs.
@@ -122,8 +109,9 @@ struct reader {
         if (digits > 0)
             value = decimal_value(text.substr(at, end - at));
         if (digits == 0 || value < lo || value > hi)
-            return fail(
-                at, what.empty() ? "a number from " + decimal(lo) + " to " + decimal(hi) : what);
+            return fail(at, what.empty()
+                                ? "a number from " + plain_decimal(lo) + " to " + plain_decimal(hi)
+                                : what);
         at = end;
         return true;
     }
@@ -224,7 +212,7 @@ std::string read(const std::string &text, lab &out, bool check)
 // A number as C writes a float: 1.0f, -0.25f.
 std::string c_float(double v)
 {
-    std::string s = decimal(v);
+    std::string s = plain_decimal(v);
     return s + (s.find('.') == std::string::npos ? ".0f" : "f");
 }
 
@@ -266,7 +254,7 @@ std::string lab_entry(const lab_call &c)
         if (i > 0)
             text += ",";
         text += c.kind == lab_call::rotate && i == 0 && c.angle ? "a" + std::to_string(c.angle)
-                                                                : decimal(c.n[i]);
+                                                                : plain_decimal(c.n[i]);
     }
     return text + ")";
 }
@@ -357,7 +345,8 @@ std::string lab_c_code(const lab &l)
             bool own_size = false;
             for (const lab_call &o : own.calls)
                 own_size |= o.kind == lab_call::cube && o.n[0] == n[0];
-            line("glutSolidCube(" + (own_size ? std::string("cube_size") : decimal(n[0])) + ");");
+            line("glutSolidCube(" + (own_size ? std::string("cube_size") : plain_decimal(n[0])) +
+                 ");");
             break;
         }
         }
@@ -367,4 +356,22 @@ std::string lab_c_code(const lab &l)
         line("glPopMatrix();  // added: the label needs the stack as the cube part found it");
     }
     return code;
+}
+
+std::string plain_decimal(double v)
+{
+    char text[48];
+    snprintf(text, sizeof text, "%.6f", v);
+    std::string s = text;
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.')
+        s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+bool read_decimal(const std::string &text, double low, double high, double &value)
+{
+    reader r{text, 0, ""};
+    return !text.empty() && !std::isspace(static_cast<unsigned char>(text[0])) &&
+           r.number(low, high, value) && r.at == text.size();
 }

@@ -38,6 +38,13 @@ struct number_rule {
 };
 number_rule rule_of(lab_call::kind_t kind, int j);
 
+// Numbers as the lab's text and the capture tool's options write them:
+// plain decimals ("-12.5", ".5", "+3"), never 0x10, inf, nan or 1e3.
+// read_decimal: the value of text if it is all one such number from low to
+// high. plain_decimal: v the shortest way, to six decimals, never "-0".
+bool read_decimal(const std::string &text, double low, double high, double &value);
+std::string plain_decimal(double v);
+
 // The program's own cube part in each mode, as steps/frame_steps.cpp learnt
 // it from on_display (learn_cube_part), not written anywhere as text.
 const lab &program_lab(bool push_pop);
