@@ -21,8 +21,8 @@ int main(int argc, char **argv)
     if (!open_scene_window(&glut_argc, glut_argv, "Quenlade #2, pasted", 500, 500))
         return 1;
     scene_state.use_push_pop = std::string(argv[1]) == "on";
-    scene_state.angle_obj1 = static_cast<float>(std::atof(argv[2]));
-    scene_state.angle_obj2 = static_cast<float>(std::atof(argv[3]));
+    scene_state.angle_obj1 = std::strtof(argv[2], nullptr);
+    scene_state.angle_obj2 = std::strtof(argv[3], nullptr);
     const std::string error = write_png(argv[4], draw_frame());
     if (!error.empty())
         std::fprintf(stderr, "%s\n", error.c_str());
