@@ -312,7 +312,7 @@ int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (!GTEST_FLAG_GET(list_tests) && std::system("command -v xvfb-run >/dev/null") != 0) {
-        puts(testkit::skip_note("capture", "no xvfb-run: run ./scripts/test, which installs it")
+        puts(testkit::skip_note("capture", "xvfb-run")
                  .c_str());
         return testkit::skipped;
     }

@@ -194,18 +194,14 @@ inline std::vector<image> read_gif(const std::string &path, std::vector<int> *de
     return frames;
 }
 
-// Why a group of tests skips, in one line that names what it lacks and what
-// to run; ctest prints it after its summary (see tests/CMakeLists.txt). A
-// test program without what it needs exits with `skipped`.
+// Why a group of tests skips, in the one line that ctest repeats after its
+// summary (see tests/CMakeLists.txt). A test program without what it needs
+// prints it and exits with `skipped`.
 constexpr int skipped = 77;
-inline std::string skip_note(const std::string &group, const std::string &why)
+inline std::string skip_note(const std::string &group, const std::string &needs)
 {
-    std::string line = group + ": skipped, " + why;
-    if (const char *dir = std::getenv("QUENLADE_SKIPPED"))
-        std::ofstream(std::string(dir) + "/" + group) << line << "\n";
-    return line;
+    return group + ": skipped, needs " + needs;
 }
-const char *const no_display =
-    "no X display: run ./scripts/test, or ctest under the repository's scripts/xvfb";
+const char *const no_display = "an X display (or ctest under the repository's scripts/xvfb)";
 
 }  // namespace testkit
