@@ -10,8 +10,8 @@ void init_scene();
 // Full-window viewport and the fixed perspective projection.
 void on_reshape(int width, int height);
 
-// One key press: moves the eye, toggles push/pop or quits (Esc), then
-// prints the eye position.
+// One key press: moves the eye, toggles push/pop or quits (Esc); after any
+// key but Esc, prints the eye position.
 void on_keyboard(unsigned char key, int mouse_x, int mouse_y);
 
 // One animation tick: turns both cubes by 5 degrees and re-arms itself.

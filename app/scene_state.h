@@ -1,7 +1,9 @@
 // scene_state.h - the one record of everything the demo remembers.
 //
 // The GLUT callbacks in app/ write it, as do the capture tool and the tests
-// to set the state they draw; on_display only reads it. It is a plain record
+// to set the state they draw, the page's bridge (web/page_bridge.cpp) when a
+// lab of the other mode switches the mode, and the recorder (steps/) while
+// it learns the frame, which it then puts back; on_display only reads it. It is a plain record
 // with static storage: zero until init_scene gives it its values.
 #pragma once
 
