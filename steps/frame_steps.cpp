@@ -43,6 +43,7 @@ struct recording_state {
     matrix view = identity, view_inverse = identity;
     matrix last = identity;                      // the top after the last call seen
     std::vector<matrix> stack, modelview_stack;  // as in frame_call
+    std::vector<matrix_story> stories;
     std::vector<frame_call> calls;
     std::string label;               // the text drawn after the cube part
     std::string unseen;              // a change of the matrix that no wrapper saw
@@ -202,6 +203,18 @@ void note(const std::string &text, const lab_call *made, const matrix *ghost = n
     }
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &c.depth);
     c.modelview = rec.last = modelview_now();
+    // Each matrix's story: a push starts one, a pop ends one, and any other
+    // call made, but a cube, changes the top's.
+    const int k = static_cast<int>(rec.calls.size()) + 1;
+    const size_t depth = static_cast<size_t>(c.depth);
+    if (depth < rec.stories.size())
+        c.ghost_story = rec.stories[depth];
+    rec.stories.resize(depth, matrix_story{k, {}});
+    const bool kept = made && (made->off || made->kind == lab_call::push ||
+                               made->kind == lab_call::pop || made->kind == lab_call::cube);
+    if (!kept && !rec.stories.empty())
+        rec.stories.back().changed.push_back(k);
+    c.stories = rec.stories;
     rec.stack.resize(static_cast<size_t>(c.depth), identity);
     rec.modelview_stack.resize(static_cast<size_t>(c.depth), identity);
     rec.stack.back() = product(rec.view_inverse, c.modelview);
@@ -420,6 +433,12 @@ std::string step_calls_json()
         }
         return text + "]";
     };
+    auto story = [](const matrix_story &s) {
+        std::string text = "{\"from\": " + std::to_string(s.from) + ", \"changed\": [";
+        for (size_t i = 0; i < s.changed.size(); i++)
+            text += (i ? ", " : "") + std::to_string(s.changed[i]);
+        return text + "]}";
+    };
     std::string json = "[";
     for (const frame_call &c : rec.calls) {
         json += (json.size() > 1 ? ",\n" : "") + std::string("{\"call\": \"") + c.call + "\"" +
@@ -427,10 +446,13 @@ std::string step_calls_json()
                 ", \"depth\": " + std::to_string(c.depth) +
                 ", \"modelview\": " + numbers(c.modelview) +
                 ", \"world\": " + numbers(c.stack.back()) + ", \"stack\": " + list(c.stack) +
-                ", \"modelview_stack\": " + list(c.modelview_stack);
+                ", \"modelview_stack\": " + list(c.modelview_stack) + ", \"stories\": [";
+        for (size_t i = 0; i < c.stories.size(); i++) json += (i ? ", " : "") + story(c.stories[i]);
+        json += "]";
         if (c.popped)
             json += ", \"ghost\": " + numbers(c.ghost) +
-                    ", \"ghost_modelview\": " + numbers(c.ghost_modelview);
+                    ", \"ghost_modelview\": " + numbers(c.ghost_modelview) +
+                    ", \"ghost_story\": " + story(c.ghost_story);
         if (!c.error.empty())
             json += ", \"error\": \"" + c.error + "\"";
         json += "}";
@@ -654,6 +676,7 @@ void __wrap_gluLookAt(double eye_x, double eye_y, double eye_z, double centre_x,
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         rec.stack.assign(static_cast<size_t>(depth), identity);
         rec.modelview_stack.assign(static_cast<size_t>(depth), rec.view);
+        rec.stories.assign(static_cast<size_t>(depth), matrix_story{});
         rec.start_depth = depth;
         const bool push_pop = scene_state.use_push_pop;
         rec.frame_lab = rec.in_lab && rec.changed.push_pop == push_pop ? &rec.changed : nullptr;

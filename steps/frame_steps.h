@@ -20,6 +20,14 @@
 
 using matrix = std::array<float, 16>;  // column by column, as GL stores it
 
+// What made a matrix of the stack what it is: the call of the cube part
+// (counted from 1) whose push made it as a copy of the one under it, or 0
+// for the view that gluLookAt set; then the calls that changed it since.
+struct matrix_story {
+    int from = 0;
+    std::vector<int> changed;
+};
+
 // One call of the cube part, and the matrix stack as GL holds it after it.
 struct frame_call {
     std::string call;       // as written in the code: "glTranslatef(1.5, 1.5, 0)"; switched
@@ -35,8 +43,10 @@ struct frame_call {
     // coordinates. The last is the top's.
     std::vector<matrix> stack;
     std::vector<matrix> modelview_stack;  // the same as GL gave them, the view included
+    std::vector<matrix_story> stories;    // of each matrix on the stack, the view first
     bool popped = false;                  // a pop: ghost is the frame it threw away
     matrix ghost{}, ghost_modelview{};
+    matrix_story ghost_story;
 };
 
 // Learns the program's cube part in each mode (program_lab, steps/lab.h) by
@@ -76,7 +86,8 @@ const std::string &frame_label();
 // text writes it), "name", "off", "angle" (1 or 2 for a1 or a2) and
 // "numbers" (each with its value, bounds and step), "depth", "modelview",
 // "world" (the top in world coordinates), "stack" and "modelview_stack"
-// (bottom first) and, for a pop, "ghost" and "ghost_modelview", and "error"
+// (bottom first), "stories" (of each matrix, {"from": ..., "changed": [...]})
+// and, for a pop, "ghost", "ghost_modelview" and "ghost_story", and "error"
 // for a call that raised one; each matrix as 16 numbers column by column.
 std::string step_calls_json();
 

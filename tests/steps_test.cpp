@@ -263,6 +263,8 @@ TEST(Steps, EachStepHoldsTheStackItsCallsGive)
         const model view = look_at(c.eye);
         std::vector<model> world = {identity};
         model ghost{};
+        std::vector<matrix_story> stories(1);
+        matrix_story ghost_story;
         for (size_t n = 1; n <= expected.size(); n++) {
             std::string where = std::string(c.push_pop ? "on" : "off") + " at " +
                                 std::to_string(c.angle) + (c.lab ? ", lab " : "") +
@@ -288,6 +290,28 @@ TEST(Steps, EachStepHoldsTheStackItsCallsGive)
             EXPECT_EQ(call.call, expected[n - 1]) << where;
             const bool pop = call.call == "glPopMatrix()", underflow = pop && world.size() == 1;
             replay(call.call, world, &ghost);
+            // Each matrix's story: the push that copied it (0: the view),
+            // then the calls that changed it; a pop takes the top's away.
+            const std::string name = call.call.substr(0, call.call.find('('));
+            if (name == "glPushMatrix") {
+                stories.push_back({static_cast<int>(n), {}});
+            } else if (name == "glPopMatrix" && !underflow) {
+                ghost_story = stories.back();
+                stories.pop_back();
+            } else if (name != "glutSolidCube" && name.rfind("//", 0) != 0 && !underflow) {
+                stories.back().changed.push_back(static_cast<int>(n));
+            }
+            ASSERT_EQ(call.stories.size(), stories.size()) << where;
+            for (size_t level = 0; level < stories.size(); level++) {
+                EXPECT_TRUE(call.stories[level].from == stories[level].from &&
+                            call.stories[level].changed == stories[level].changed)
+                    << where << ", the story of matrix " << level + 1;
+            }
+            if (call.popped) {
+                EXPECT_TRUE(call.ghost_story.from == ghost_story.from &&
+                            call.ghost_story.changed == ghost_story.changed)
+                    << where << ", the ghost's story";
+            }
             EXPECT_EQ(call.error, underflow ? "GL_STACK_UNDERFLOW" : "") << where;
             EXPECT_EQ(call.depth, static_cast<int>(world.size())) << where;
             ASSERT_EQ(call.stack.size(), world.size()) << where;
