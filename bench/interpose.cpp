@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/timer_slots.h"
+
 namespace {
 
 int log_fd = -2;  // -2: not opened yet, -1: no log wanted
@@ -46,18 +48,13 @@ F real(const char *name)
 
 using timer_callback = void (*)(int);
 
-// Pending timers: the program's callback and value, by slot. GLUT hands the
-// slot back to the trampoline, which logs the tick and calls the program.
-struct pending_timer {
-    timer_callback callback;
-    int value;
-};
-pending_timer timers[256];
-unsigned int next_slot = 0;
+// GLUT hands the slot back to the trampoline, which logs the tick and calls
+// the program.
+timer_slots<256> timers;
 
 void trampoline(int slot)
 {
-    pending_timer timer = timers[slot];
+    const pending_timer timer = timers[slot];
     log_event("tick");
     timer.callback(timer.value);
 }
@@ -78,7 +75,5 @@ extern "C" void glutSwapBuffers()
 extern "C" void glutTimerFunc(unsigned int ms, timer_callback callback, int value)
 {
     static auto arm = real<void (*)(unsigned int, timer_callback, int)>("glutTimerFunc");
-    int slot = static_cast<int>(next_slot++ % 256);
-    timers[slot] = {callback, value};
-    arm(ms, trampoline, slot);
+    arm(ms, trampoline, timers.keep(ms, callback, value));
 }

@@ -11,6 +11,7 @@
 #include "render/gl.h"
 #include "steps/frame_steps.h"
 #include "steps/lab.h"
+#include "tools/timer_slots.h"
 
 // The names are the ones ld's --wrap gives (see web/CMakeLists.txt).
 // NOLINTBEGIN(bugprone-reserved-identifier)
@@ -37,17 +38,11 @@ EMSCRIPTEN_KEEPALIVE void web_key(int character)
 // While a step is shown the clock stands still: a tick that comes due is
 // asked for again, not run (with no timer pending, emscripten would end the
 // program), and runs once the page leaves the steps.
-struct timer {
-    void (*callback)(int);
-    int value;
-    unsigned int ms;
-};
-static timer timers[16];  // by slot; the program has one timer pending at a time
-static unsigned int next_slot = 0;
+static timer_slots<16> timers;  // the program has one timer pending at a time
 
 static void run_or_hold(int slot)
 {
-    const timer &t = timers[slot];
+    const pending_timer &t = timers[slot];
     if (shown_step() > 0)
         __real_glutTimerFunc(t.ms, run_or_hold, slot);
     else
@@ -56,9 +51,7 @@ static void run_or_hold(int slot)
 
 void __wrap_glutTimerFunc(unsigned int ms, void (*callback)(int), int value)
 {
-    int slot = static_cast<int>(next_slot++ % 16);
-    timers[slot] = {callback, value, ms};
-    __real_glutTimerFunc(ms, run_or_hold, slot);
+    __real_glutTimerFunc(ms, run_or_hold, timers.keep(ms, callback, value));
 }
 
 // 0 shows the program's own frames again; n >= 1 the frame as it stands
