@@ -161,7 +161,7 @@ TEST(Capture, NeverLeavesHalfAFile)
         signal,        // a signal to the tool
         group_signal,  // a signal to its process group
         nohup_hangup,  // SIGHUP to its group, started under nohup: it writes on
-        display_lost,  // its virtual X server is killed while it writes
+        display_lost,  // its virtual X server is stopped while it writes
     };
     const char *const no_display = "env -u DISPLAY ";
     const std::string good = "a good file\n", tmp = fs::absolute("tmp").string();
@@ -188,13 +188,15 @@ TEST(Capture, NeverLeavesHalfAFile)
         {"--turn --size 2000x2000 big.gif", group_signal, SIGTERM, no_display, ""},
         {"--turn --size 800x800 big.gif", nohup_hangup, SIGHUP, "", ""},
         {"--turn --size 800x800 big.gif", nohup_hangup, SIGHUP, no_display, ""},
-        {"--turn --size 2000x2000 big.gif", display_lost, SIGKILL, no_display,
+        {"--turn --size 2000x2000 big.gif", display_lost, SIGTERM, no_display,
          "cannot write big.gif: the display went away while drawing"},
     };
     for (const auto &c : cases) {
         std::string args = c.args, name = args.substr(args.rfind(' ') + 1);
-        std::string where = std::string(c.env) + args + ", ending " + std::to_string(c.how) +
-                            ", signal " + std::to_string(c.signal);
+        const char *const endings[] = {"size limit",   "full disk",         "signal",
+                                       "group signal", "nohup and hang-up", "display lost"};
+        std::string where =
+            std::string(c.env) + args + ", " + endings[c.how] + " " + std::to_string(c.signal);
         for (const char *dir : {"over", "tmp"}) {
             fs::remove_all(dir);
             fs::create_directory(dir);
