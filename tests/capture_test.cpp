@@ -2,6 +2,8 @@
 // state it draws, with a display and without, its looping animation, and the
 // README's committed pictures.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,11 +34,14 @@ std::pair<int, std::string> capture(const std::string &args, const char *env = "
 }
 
 // Each wrong argument gets one line that says which, what was given and what
-// is accepted, and status 2. Numbers are decimal numbers.
+// is accepted, and status 2. Numbers are decimal numbers; an option is given
+// once. A file that cannot be written where OUTPUT says is found before
+// anything is drawn, with one line and status 1.
 TEST(Capture, RefusesBadArgumentsWithOneLine)
 {
     const struct {
         const char *args, *message;
+        int status = 2;
     } cases[] = {
         {"--mode of a.png", "--mode of: the mode must be on or off"},
         {"--angle 400 a.png",
@@ -73,106 +78,245 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
          "glTranslatef(1.5,1.5,0);glRotatef(a2,0,1,0);glutSolidCube(0.5)' a.png",
          "--mode on with --calls: the calls are those without push/pop, mode off: leave --mode "
          "out"},
+        {"--angle 45 --angle 90 a.png", "--angle 45 --angle 90: an option may be given only once"},
+        {"--turn --turn a.gif", "--turn --turn: an option may be given only once"},
+        {"--turn=yes a.gif", "--turn with a value: it takes none"},
+        // A sheet larger than common viewers show is refused, with the
+        // largest size of the shape asked that is accepted.
+        {"--steps --size 4000x4000 x.png",
+         "--size 4000x4000: a sheet of 10 steps would be 20096x8160 pixels, more than the 16384 a "
+         "side that common viewers show: at most --size 3257x3257 in that shape"},
+        {"--steps --size 4000x1000 x.png",
+         "--size 4000x1000: a sheet of 10 steps would be 20096x2160 pixels, more than the 16384 a "
+         "side that common viewers show: at most --size 3257x814 in that shape"},
+        {"--steps --size 4000x3999 x.png",
+         "--size 4000x3999: a sheet of 10 steps would be 20096x8158 pixels, more than the 16384 a "
+         "side that common viewers show: at most --size 3257x3256 in that shape"},
+        {"--steps x/y/z.png", "cannot write x/y/z.png: the folder x/y does not exist", 1},
+        {"--turn x/y.gif", "cannot write x/y.gif: the folder x does not exist", 1},
     };
     for (const auto &c : cases) {
         auto [status, out] = capture(c.args);
-        EXPECT_EQ(status, 2) << c.args;
+        EXPECT_EQ(status, c.status) << c.args;
         EXPECT_EQ(out, "quenlade-capture: " + std::string(c.message) + "\n") << c.args;
     }
-    // A sheet larger than common viewers show is refused, with the largest
-    // size that is accepted.
-    auto [status, out] = capture("--steps --size 4000x4000 x.png");
-    EXPECT_TRUE(status == 2 && out.find('\n') == out.size() - 1 &&
-                out.rfind("quenlade-capture: --size 4000x4000: a sheet of 10 steps", 0) == 0 &&
-                out.find("16384 a side") != std::string::npos &&
-                out.find("at most --size") != std::string::npos)
-        << out;
+}
+
+// The virtual X servers that xvfb-run started with TMPDIR in folder, each
+// with its command line, the arguments separated by spaces.
+std::vector<std::pair<pid_t, std::string>> servers_under(const std::string &folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::pair<pid_t, std::string>> found;
+    std::error_code error;
+    for (fs::directory_iterator it("/proc", error), end; !error && it != end; it.increment(error)) {
+        std::string pid = it->path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::ifstream file(it->path() / "cmdline");
+        std::string args(std::istreambuf_iterator<char>(file), {});
+        std::replace(args.begin(), args.end(), '\0', ' ');
+        if (args.rfind("Xvfb ", 0) == 0 && args.find(" " + folder + "/") != std::string::npos)
+            found.emplace_back(std::stoi(pid), args);
+    }
+    return found;
+}
+
+// Makes folder a small file system of its own, 16 KiB of tmpfs, that only
+// this process and those it starts see (a mount namespace of their own, gone
+// with them). False where it may not: neither root nor allowed a user
+// namespace, as in a container.
+bool mount_small_disk(const char *folder)
+{
+    static const bool own_mounts = [] {
+        if (unshare(CLONE_NEWNS) != 0) {
+            // As root of a user namespace of its own, mapped to who it is.
+            const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
+            if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+                return false;
+            std::ofstream("/proc/self/setgroups") << "deny";
+            std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
+            std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
+        }
+        return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    }();
+    return own_mounts && mount("tmpfs", folder, "tmpfs", 0, "size=16k") == 0;
 }
 
 // A file appears whole or not at all: a good file of that name stays as it
 // was, byte for byte, and nothing else is left beside it, when the write
-// fails (over a 2 KiB limit here) and when the tool is stopped by a signal
-// while it writes a large turn over it, on the display or on the virtual one
-// it starts without, which leaves nothing behind either.
+// fails (over a 1 KiB limit, on a full disk, or when the X server goes
+// away) and when the tool is stopped by a signal while it writes a large
+// turn over it, to it or to its process group (Ctrl+C or a hang-up in a
+// terminal), on the display or on the virtual one it starts without, which
+// leaves nothing behind either: no folder of xvfb-run's, no Xvfb, and no
+// word of theirs. Under nohup a hang-up to the group changes nothing: the
+// new file is written whole. A failed write says why in one line.
 TEST(Capture, NeverLeavesHalfAFile)
 {
     namespace fs = std::filesystem;
+    enum ending {
+        size_limit,    // its writes pass the limit of `ulimit -f`
+        full_disk,     // its file system is full
+        signal,        // a signal to the tool
+        group_signal,  // a signal to its process group
+        nohup_hangup,  // SIGHUP to its group, started under nohup: it writes on
+        display_lost,  // its virtual X server is stopped while it writes
+    };
+    const char *const no_display = "env -u DISPLAY ";
     const std::string good = "a good file\n", tmp = fs::absolute("tmp").string();
     const struct {
         const char *args;
-        int signal;  // 0: a failed write
-        const char *env;
-    } cases[] = {{"big.png", 0, ""},
-                 {"--turn big.gif", 0, ""},
-                 {"--turn --size 2000x2000 big.gif", SIGINT, ""},
-                 {"--turn --size 2000x2000 big.gif", SIGTERM, ""},
-                 {"--turn --size 2000x2000 big.gif", SIGHUP, ""},
-                 {"--turn --size 2000x2000 big.gif", SIGTERM, "env -u DISPLAY "},
-                 {"--turn --size 2000x2000 big.gif", SIGINT, "env -u DISPLAY "}};
+        ending how;
+        int signal;
+        const char *env, *message;
+    } cases[] = {
+        {"big.png", size_limit, 0, "",
+         "cannot write big.png: larger than the limit on the size of files (ulimit -f)"},
+        {"--turn big.gif", size_limit, 0, "",
+         "cannot write big.gif: larger than the limit on the size of files (ulimit -f)"},
+        {"--size 2000x2000 big.png", full_disk, 0, "",
+         "cannot write big.png: no space left on the device"},
+        {"--turn big.gif", full_disk, 0, "", "cannot write big.gif: no space left on the device"},
+        {"--turn --size 2000x2000 big.gif", signal, SIGINT, "", ""},
+        {"--turn --size 2000x2000 big.gif", signal, SIGTERM, "", ""},
+        {"--turn --size 2000x2000 big.gif", signal, SIGHUP, "", ""},
+        {"--turn --size 2000x2000 big.gif", signal, SIGTERM, no_display, ""},
+        {"--turn --size 2000x2000 big.gif", signal, SIGINT, no_display, ""},
+        {"--turn --size 2000x2000 big.gif", group_signal, SIGINT, no_display, ""},
+        {"--turn --size 2000x2000 big.gif", group_signal, SIGHUP, no_display, ""},
+        {"--turn --size 2000x2000 big.gif", group_signal, SIGTERM, no_display, ""},
+        {"--turn --size 800x800 big.gif", nohup_hangup, SIGHUP, "", ""},
+        {"--turn --size 800x800 big.gif", nohup_hangup, SIGHUP, no_display, ""},
+        {"--turn --size 2000x2000 big.gif", display_lost, SIGTERM, no_display,
+         "cannot write big.gif: the display went away while drawing"},
+    };
     for (const auto &c : cases) {
         std::string args = c.args, name = args.substr(args.rfind(' ') + 1);
-        std::string where = std::string(c.env) + args + ", signal " + std::to_string(c.signal);
+        const char *const endings[] = {"size limit",   "full disk",         "signal",
+                                       "group signal", "nohup and hang-up", "display lost"};
+        std::string where =
+            std::string(c.env) + args + ", " + endings[c.how] + " " + std::to_string(c.signal);
         for (const char *dir : {"over", "tmp"}) {
             fs::remove_all(dir);
             fs::create_directory(dir);
         }
+        if (c.how == full_disk && !mount_small_disk("over")) {
+            puts(("Left out, as no small file system can be mounted here: " + where).c_str());
+            continue;
+        }
         std::ofstream("over/" + name) << good;
-        if (c.signal == 0) {
-            auto [status, out] = capture(args, "cd over && ulimit -f 2 && trap '' XFSZ &&");
-            EXPECT_TRUE(status == 1 && out.find('\n') == out.size() - 1) << args << ": " << out;
+        if (c.how == size_limit || c.how == full_disk) {
+            auto [status, out] =
+                capture(args, c.how == size_limit ? "cd over && ulimit -f 2 && trap '' XFSZ &&"
+                                                  : "cd over &&");
+            EXPECT_EQ(status, 1) << where;
+            EXPECT_EQ(out, "quenlade-capture: " + std::string(c.message) + "\n") << where;
         } else {
-            std::string command = "cd over && TMPDIR=" + tmp + " exec " + c.env +
-                                  QUENLADE_CAPTURE " " + args + " >/dev/null";
+            // Started as a shell starts a job: in a process group of its own.
+            std::string command = "cd over && TMPDIR=" + tmp + " exec " +
+                                  (c.how == nohup_hangup ? "nohup " : "") + c.env +
+                                  QUENLADE_CAPTURE " " + args + " </dev/null >../stopped.log 2>&1";
             pid_t pid = fork();
             if (pid == 0) {
-                for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_DFL);  // as from a terminal
+                setpgid(0, 0);
+                for (int s : {SIGINT, SIGTERM, SIGHUP})
+                    std::signal(s, SIG_DFL);  // as from a terminal
                 execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
                 _exit(127);
             }
+            setpgid(pid, pid);
             // Stopped once it is writing: its temporary file has appeared.
             auto writing = [] {
                 return std::distance(fs::directory_iterator("over"), fs::directory_iterator{}) > 1;
             };
             EXPECT_TRUE(testkit::wait_until(writing)) << where << ": no temporary file appeared";
-            kill(pid, c.signal);
+            // Its own virtual display never resets, which would signal xvfb-run in
+            // its clean-up.
+            std::vector<std::pair<pid_t, std::string>> servers = servers_under(tmp);
+            if (c.env == no_display) {
+                EXPECT_TRUE(servers.size() == 1 &&
+                            servers[0].second.find(" -noreset ") != std::string::npos)
+                    << where << ": " << (servers.empty() ? "no Xvfb" : servers[0].second);
+            }
+            if (c.how == display_lost && !servers.empty())
+                kill(servers[0].first, c.signal);
+            else
+                kill(c.how == signal ? pid : -pid, c.signal);
             int status = 0;
             waitpid(pid, &status, 0);
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
-                << where << ": status " << status;
-            // xvfb-run cleans up once the tool has ended.
-            EXPECT_TRUE(testkit::wait_until([] { return fs::is_empty("tmp"); }))
-                << where << ": the virtual display's files were left";
+            if (c.how == nohup_hangup)
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                    << where << ": status " << status;
+            else if (c.how == display_lost)
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1)
+                    << where << ": status " << status;
+            else
+                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal)
+                    << where << ": status " << status;
+            // xvfb-run cleans up once the tool has ended, and stops Xvfb.
+            EXPECT_TRUE(testkit::wait_until([&] {
+                return fs::is_empty("tmp") && servers_under(tmp).empty();
+            })) << where
+                << ": the virtual display or its files were left";
+            std::ifstream log("stopped.log");
+            std::string said(std::istreambuf_iterator<char>(log), {});
+            EXPECT_EQ(said, *c.message ? "quenlade-capture: " + std::string(c.message) + "\n" : "")
+                << where;
         }
-        std::ifstream file("over/" + name);
-        std::string left(std::istreambuf_iterator<char>(file), {});
-        EXPECT_EQ(left, good) << where;
+        if (c.how == nohup_hangup) {
+            EXPECT_EQ(testkit::read_gif("over/" + name).size(), 73u) << where;
+        } else {
+            std::ifstream file("over/" + name);
+            std::string left(std::istreambuf_iterator<char>(file), {});
+            EXPECT_EQ(left, good) << where;
+        }
         std::vector<std::string> names;
         for (const auto &entry : fs::directory_iterator("over"))
             names.push_back(entry.path().filename().string());
         EXPECT_EQ(names, std::vector<std::string>{name}) << where;
+        if (c.how == full_disk)
+            umount2("over", MNT_DETACH);
     }
 }
 
 // The state on the command line is the state drawn, in a window of the size
 // asked for, on the display or on a virtual one of its own, into a file that
-// others may read as with any new file (a course's shared folder).
+// others may read as with any new file (a course's shared folder). Any eye
+// off the y axis draws: X = 0 (the README's front view) and Z = 0 too.
 TEST(Capture, DrawsTheRequestedState)
 {
-    for (const char *env : {"umask 022;", "umask 022; env -u DISPLAY"}) {
-        auto [status, out] =
-            capture("--mode off --angle 90 --eye 0.5,1,9 --size 400x300 s.png", env);
-        ASSERT_EQ(status, 0) << env << ": " << out;
+    using testkit::turn_z;
+    const struct {
+        const char *env, *args;
+        testkit::vec3 eye, grey, blue;
+    } cases[] = {
+        {"umask 022;",
+         "--mode off --angle 90 --eye 0.5,1,9",
+         {0.5, 1, 9},
+         turn_z({1, 0, 0}, 90),
+         turn_z({2.5, 1.5, 0}, 90)},
+        {"umask 022; env -u DISPLAY",
+         "--mode off --angle 90 --eye 0.5,1,9",
+         {0.5, 1, 9},
+         turn_z({1, 0, 0}, 90),
+         turn_z({2.5, 1.5, 0}, 90)},
+        {"umask 022;", "--mode on --angle 90 --eye 0,0,5", {0, 0, 5}, {0, 1, 0}, {1.5, 1.5, 0}},
+        {"umask 022;", "--mode on --angle 90 --eye 8,0,0", {8, 0, 0}, {0, 1, 0}, {1.5, 1.5, 0}},
+    };
+    for (const auto &c : cases) {
+        std::string where = std::string(c.env) + " " + c.args;
+        auto [status, out] = capture(std::string(c.args) + " --size 400x300 s.png", c.env);
+        ASSERT_EQ(status, 0) << where << ": " << out;
         EXPECT_EQ(std::filesystem::status("s.png").permissions(), std::filesystem::perms(0644));
         image pic = read_png("s.png");
-        ASSERT_TRUE(pic.width == 400 && pic.height == 300);
-        testkit::pixel_pos grey =
-            testkit::project(testkit::turn_z({1, 0, 0}, 90), {0.5, 1, 9}, 400, 300);
-        testkit::pixel_pos blue =
-            testkit::project(testkit::turn_z({2.5, 1.5, 0}, 90), {0.5, 1, 9}, 400, 300);
+        ASSERT_TRUE(pic.width == 400 && pic.height == 300) << where;
+        testkit::pixel_pos grey = testkit::project(c.grey, c.eye, 400, 300);
+        testkit::pixel_pos blue = testkit::project(c.blue, c.eye, 400, 300);
         EXPECT_TRUE(testkit::looks_grey(testkit::at(pic, grey)))
-            << env << ": " << grey.x << ", " << grey.y;
+            << where << ": " << grey.x << ", " << grey.y;
         EXPECT_TRUE(testkit::looks_blue(testkit::at(pic, blue)))
-            << env << ": " << blue.x << ", " << blue.y;
+            << where << ": " << blue.x << ", " << blue.y;
     }
 }
 

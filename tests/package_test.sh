@@ -62,6 +62,9 @@ for library in 'libglut' 'libglu1' 'libopengl0|libgl1'; do
 done
 dpkg-deb -x "$deb" "$work/root"
 check_installed "$work/root/usr" "the .deb"
-"$work/root/usr/bin/quenlade-capture" --help | grep -q -- '--turn' ||
+# Into a file: grep -q stops reading at the first match, and the help, more
+# than a pipe's 4 KiB, would then end with SIGPIPE, which pipefail counts.
+if ! "$work/root/usr/bin/quenlade-capture" --help >"$work/help" || ! grep -q -- '--turn' "$work/help"; then
     fail "the packaged quenlade-capture does not run"
+fi
 echo "package: $(basename "$deb") passes lintian; Depends: $depends"

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -66,9 +67,13 @@ static void print_steps(const std::vector<frame_call> &calls)
 // at it. xvfb-run holds it for as long as this program keeps a pipe open,
 // and stops it, cleaning up after itself, once the pipe closes: when this
 // program ends in any way. The drawing stays in this process, so a stopping
-// signal meets its own handler, which removes a half-written file; xvfb-run
-// and its shell ignore those signals (a Ctrl+C reaches the whole process
-// group), so that they never stop before their cleanup.
+// signal meets its own handler, which removes a half-written file.
+// xvfb-run, its shell and Xvfb run in a session of their own: a Ctrl+C or a
+// hang-up in the terminal reaches the whole process group, and Xvfb would
+// end or reset on it, breaking this program's connection and signalling
+// xvfb-run in its clean-up. -noreset keeps Xvfb from resetting when this
+// program, its last client, leaves, which also signals xvfb-run, and can
+// make its clean-up stop halfway, leaving its folder and Xvfb behind.
 static bool start_virtual_display()
 {
     int names[2], hold[2];  // the display's names come back; hold's end keeps it
@@ -83,8 +88,10 @@ static bool start_virtual_display()
         dup2(from_hold, 4);
         close(to_names);
         close(from_hold);
+        setsid();
         for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, SIG_IGN);
-        execlp("xvfb-run", "xvfb-run", "--auto-servernum", "sh", "-c",
+        execlp("xvfb-run", "xvfb-run", "--auto-servernum",
+               "--server-args=-screen 0 1280x1024x24 -noreset", "sh", "-c",
                "printf '%s\\n' \"$DISPLAY\" \"$XAUTHORITY\" >&3; exec 3>&-; read -r _ <&4",
                nullptr);
         _exit(127);
@@ -109,15 +116,11 @@ static bool start_virtual_display()
     return display_opens();
 }
 
-// A decimal number from lo to hi, written plainly: strtod alone would also
-// take 0x10, inf, nan and 1e999.
+// A decimal number from lo to hi, written plainly (strtod alone would also
+// take 0x10, inf, nan and 1e999), as the lab's text writes its numbers.
 static bool decimal(const std::string &text, double lo, double hi, double &value)
 {
-    static const std::regex plain(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+))");
-    if (!std::regex_match(text, plain))
-        return false;
-    value = std::strtod(text.c_str(), nullptr);
-    return value >= lo && value <= hi;
+    return read_decimal(text, lo, hi, value);
 }
 
 // The parts of text between separators, empty ones too.
@@ -133,7 +136,9 @@ static std::vector<std::string> split(const std::string &text, char separator)
     return parts;
 }
 
-// What each option accepts, in the words of its one-line message.
+// The largest window a side, and what each option accepts, in the words of
+// its one-line message.
+const int largest_window = 4096;
 static const struct {
     const char *option, *accepted;
 } rules[] = {
@@ -143,6 +148,7 @@ static const struct {
     {"--size", "the size must be WxH, two whole numbers of pixels from 1 to 4096, such as 800x600"},
     {"--calls", "the calls must be the cube part's, separated by ; (see --help)"},
 };
+enum { mode_rule, angle_rule, eye_rule, size_rule };
 
 // One line for an argument that is wrong: which, what was given, what is
 // accepted.
@@ -151,61 +157,169 @@ static int bad(const std::string &given, const std::string &accepted)
     return fail(given + ": " + accepted, 2);
 }
 
-// CLI11 reads the command line; its complaints are put in this program's
-// words. It throws outside parse() only for a mistake in setting up the
-// options, which should end the program.
-int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
+// What the command line asks for.
+struct request {
+    bool push_pop = true;
+    bool mode_given = false;
+    double angle = 0;
+    double eye[3] = {home_eye.x, home_eye.y, home_eye.z};
+    std::string size_text = "500x500";  // as given, for a refusal
+    int width = 500, height = 500;
+    bool lab_given = false;
+    lab changed;  // with lab_given, the calls that replace the frame's
+    std::string calls_text;
+    bool turn = false, steps = false, json = false;
+    std::string output;
+    std::vector<std::string> extras;  // what no option took
+};
+
+// The status of a part after which the next one runs.
+const int go_on = -1;
+
+// --calls: the lab's text, read into r.changed, as text: it is held to the
+// frame's own calls once the frame can be drawn (draw). "" or, for text it
+// cannot read, where it stopped and what it expected there.
+static std::string read_calls(const std::string &text, request &r)
+{
+    r.lab_given = true;
+    r.calls_text = text;
+    return read_lab(text, r.changed, false);
+}
+
+// A value refused, as the two parts of its line.
+struct refusal {
+    std::string given, accepted;
+};
+
+// A CLI11 validator made of read, which takes an option's value into the
+// request and returns "" or, when it refuses the value, the line saying so;
+// that line is kept in refused, as CLI11 would put words of its own around
+// it.
+static CLI::Validator reading(refusal &refused,
+                              const std::function<refusal(const std::string &)> &read)
+{
+    return CLI::Validator(
+        [&refused, read](std::string &value) {
+            refusal line = read(value);
+            if (!line.accepted.empty())
+                refused = line;
+            return line.accepted;
+        },
+        "");
+}
+
+// Reads the command line into r with CLI11, each option's value through a
+// validator of its own. go_on, or the status to end with: 0 after --help or
+// --version, 2 after the line for an argument that is wrong.
+static int read_options(int argc, char **argv, request &r)
 {
     CLI::App app{
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
         "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
-        "it can be opened, otherwise a virtual display started with xvfb-run.\n\n"
+        "it can be opened, otherwise a virtual display started with xvfb-run. Each\n"
+        "option may be given once.\n\n"
         "The file is written whole or not at all: it is written to a hidden temporary\n"
         "file in the same folder and renamed to OUTPUT only once complete, so an\n"
-        "existing OUTPUT stays as it was until then. When writing fails (a full disk\n"
-        "too), or the tool is stopped by SIGINT, SIGTERM or SIGHUP, the temporary file\n"
-        "is removed and OUTPUT is left untouched.",
+        "existing OUTPUT stays as it was until then. A folder that does not exist or\n"
+        "takes no new file is found before anything is drawn. When writing fails (a\n"
+        "full disk too), the display goes away, or the tool is stopped by SIGINT,\n"
+        "SIGTERM or SIGHUP, the temporary file is removed and OUTPUT is left untouched.",
         program};
+    // --help answers before any value is read.
+    app.get_help_ptr()->each([](const std::string &) { throw CLI::CallForHelp(); });
     app.set_version_flag("--version", std::string(program) + " " QUENLADE_VERSION);
-    // Taken as written, and checked below; the last of a repeated option counts.
-    std::string mode_text = "on", angle_text = "0", eye_text, size_text = "500x500", output;
-    std::string calls_text;
-    bool turn = false, steps = false, json = false;
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.allow_extras();  // reported below, in this program's words
-    app.add_option("--mode", mode_text,
-                   "push/pop mode: on brackets each cube with a matrix push and\n"
-                   "pop, off composes the second cube onto the first")
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.allow_extras();  // reported in check_options, in this program's words
+    refusal refused;
+    app.add_option("--mode")
+        ->description(
+            "push/pop mode: on brackets each cube with a matrix push and\n"
+            "pop, off composes the second cube onto the first")
         ->type_name("on|off")
-        ->capture_default_str();
-    app.add_option("--angle", angle_text, "angle of both cubes, 0 to 360 degrees")
+        ->default_str("on")
+        ->check(reading(refused, [&r](std::string value) {
+            bool known = CLI::IsMember({"on", "off"})(value).empty();
+            r.push_pop = value == "on";
+            return refusal{"--mode " + value, known ? "" : rules[mode_rule].accepted};
+        }));
+    app.add_option("--angle")
+        ->description("angle of both cubes, 0 to 360 degrees")
         ->type_name("DEG")
-        ->capture_default_str();
-    app.add_option("--eye", eye_text,
-                   "the eye point, as X,Y,Z, each -1000 to 1000, X and Z not both 0\n"
-                   "(default: the home view, 1.69,2.9,8.1)")
-        ->type_name("X,Y,Z");
-    app.add_option("--size", size_text,
-                   "the window's width and height in pixels, as WxH, each 1 to 4096")
+        ->default_str("0")
+        ->check(reading(refused, [&r](const std::string &value) {
+            bool taken = decimal(value, 0, 360, r.angle);
+            return refusal{"--angle " + value, taken ? "" : rules[angle_rule].accepted};
+        }));
+    app.add_option("--eye")
+        ->description(
+            "the eye point, as X,Y,Z, each -1000 to 1000, X and Z not both 0\n"
+            "(default: the home view, 1.69,2.9,8.1)")
+        ->type_name("X,Y,Z")
+        ->check(reading(refused,
+                        [&r](const std::string &value) {
+                            std::vector<std::string> parts = split(value, ',');
+                            bool taken = parts.size() == 3;
+                            for (size_t i = 0; taken && i < 3; i++)
+                                taken = decimal(parts[i], -1000, 1000, r.eye[i]);
+                            return refusal{"--eye " + value, taken ? "" : rules[eye_rule].accepted};
+                        }))
+        // The view keeps y up, which gives it no sides when it looks along y
+        // (the program keeps the eye in single precision).
+        ->check(reading(refused, [&r](const std::string &value) {
+            bool on_y_axis = static_cast<float>(r.eye[0]) == 0 && static_cast<float>(r.eye[2]) == 0;
+            return refusal{"--eye " + value,
+                           on_y_axis
+                               ? "the eye point must be off the y axis, where the view has no "
+                                 "sides; try 0," +
+                                     split(value, ',')[1] + ",0.01"
+                               : ""};
+        }));
+    app.add_option("--size")
+        ->description("the window's width and height in pixels, as WxH, each 1 to 4096")
         ->type_name("WxH")
-        ->capture_default_str();
-    app.add_option("--calls", calls_text,
-                   "the frame with its cube part's calls changed, as the page's lab writes\n"
-                   "them after # in its link: the calls in order, separated by ;, such as\n"
-                   "'glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);...'. They are\n"
-                   "the calls that the frame makes for the cubes in one mode, in any order,\n"
-                   "with any numbers (-1000 to 1000, a cube's size from 0); a1 and a2 are the\n"
-                   "cubes' angles (--angle, and turning with --turn), and a - in front of\n"
-                   "glPushMatrix() or glPopMatrix() switches it off. With push/pop among them\n"
-                   "the mode is on, without it off. The frame makes them in place of its own;\n"
-                   "the view, the axes and the label are its own")
-        ->type_name("TEXT");
-    app.add_flag("--turn", turn,
+        ->default_str("500x500")
+        ->check(reading(refused, [&r](const std::string &value) {
+            static const std::regex whole_by_whole("([0-9]{1,5})x([0-9]{1,5})");
+            std::smatch wxh;
+            bool taken = std::regex_match(value, wxh, whole_by_whole);
+            if (taken) {
+                r.size_text = value;
+                r.width = std::stoi(wxh[1]);
+                r.height = std::stoi(wxh[2]);
+                taken = r.width >= 1 && r.width <= largest_window && r.height >= 1 &&
+                        r.height <= largest_window;
+            }
+            return refusal{"--size " + value, taken ? "" : rules[size_rule].accepted};
+        }));
+    app.add_option("--calls")
+        ->description(
+            "the frame with its cube part's calls changed, as the page's lab writes\n"
+            "them after # in its link: the calls in order, separated by ;, such as\n"
+            "'glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);...'. They are\n"
+            "the calls that the frame makes for the cubes in one mode, in any order,\n"
+            "with any numbers (-1000 to 1000, a cube's size from 0); a1 and a2 are the\n"
+            "cubes' angles (--angle, and turning with --turn), and a - in front of\n"
+            "glPushMatrix() or glPopMatrix() switches it off. With push/pop among them\n"
+            "the mode is on, without it off. The frame makes them in place of its own;\n"
+            "the view, the axes and the label are its own")
+        ->type_name("TEXT")
+        ->check(reading(refused, [&r](const std::string &value) {
+            return refusal{"--calls", read_calls(value, r)};
+        }));
+    // A flag is "true" unless given a value, which it does not take.
+    auto no_value = [&refused](const char *flag) {
+        return reading(refused, [flag](const std::string &value) {
+            return refusal{std::string(flag) + " with a value",
+                           value == "true" ? "" : "it takes none"};
+        });
+    };
+    app.add_flag("--turn", r.turn,
                  "one turn from --angle on: 73 frames 5 degrees and 100 ms apart, past 360\n"
                  "starting again at 0, as the program animates it; OUTPUT must end in .gif")
-        ->disable_flag_override();
-    app.add_flag("--steps", steps,
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+        ->check(no_value("--turn"));
+    app.add_flag("--steps", r.steps,
                  "the frame step by step: a picture after each modelview call that the frame\n"
                  "makes for the cubes, with the coordinate frame it leaves and the call; a .gif\n"
                  "shows one step a second, a .png all of them on one sheet (at most 16384\n"
@@ -213,159 +327,182 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
                  "its call. The calls are listed on standard output, each with the depth of\n"
                  "the matrix stack and the frame it leaves in world coordinates: its x, y and\n"
                  "z axes and its origin. Not with --turn")
-        ->disable_flag_override();
-    app.add_flag("--json", json,
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+        ->check(no_value("--steps"));
+    app.add_flag("--json", r.json,
                  "with --steps, list the steps on standard output as one JSON document instead:\n"
                  "a list of steps, each with \"call\", \"depth\", \"world\" (the top matrix with\n"
                  "the view taken out) and \"modelview\" (the top matrix as GL returns it, the\n"
                  "view included), each matrix 16 numbers column by column, as GL stores it;\n"
                  "also \"stack\" and \"modelview_stack\", every matrix on the stack from the\n"
-                 "view up, each both ways; \"lab\", the call as --calls writes it; for a pop\n"
-                 "\"ghost\" and \"ghost_modelview\", the matrix it threw away; and for a call\n"
-                 "that GL refused, \"error\", such as GL_STACK_UNDERFLOW")
-        ->disable_flag_override();
-    app.add_option("OUTPUT", output, "the .png or .gif file to write")->type_name("")->required();
+                 "view up, each both ways, and \"stories\", what made each what it is (the\n"
+                 "call whose push copied it, 0 for the view, and the calls that changed it);\n"
+                 "\"lab\", the call as --calls writes it, and as data: \"name\", \"off\",\n"
+                 "\"angle\" (1 or 2 for a1 or a2) and \"numbers\", each with its value and the\n"
+                 "bounds and step the lab keeps it to; for a pop \"ghost\", \"ghost_modelview\"\n"
+                 "and \"ghost_story\", the matrix it threw away; and for a call that GL\n"
+                 "refused, \"error\", such as GL_STACK_UNDERFLOW")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
+        ->check(no_value("--json"));
+    app.add_option("OUTPUT", r.output, "the .png or .gif file to write")->type_name("")->required();
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success &e) {  // --help or --version
         return app.exit(e);
-    } catch (const CLI::ParseError &e) {
-        // Left: no OUTPUT, an option without its value, or a flag given one.
-        const std::string what = e.what();
-        if (what.rfind("OUTPUT ", 0) == 0)
-            return bad("no OUTPUT", "name the .png or .gif file to write");
+    } catch (const CLI::ValidationError &e) {
+        if (!refused.accepted.empty())
+            return bad(refused.given, refused.accepted);
+        return fail("cannot read the arguments: " + std::string(e.what()) + " (see --help)", 2);
+    } catch (const CLI::RequiredError &) {  // OUTPUT is the one required
+        return bad("no OUTPUT", "name the .png or .gif file to write");
+    } catch (const CLI::ArgumentMismatch &e) {
+        // An option given twice, which its policy refuses, or one that
+        // ends the command line without its value.
+        for (const CLI::Option *option : app.get_options()) {
+            if (option->count() < 2)
+                continue;
+            std::string given;
+            for (const std::string &value : option->results()) {
+                given += (given.empty() ? "" : " ") + option->get_name() +
+                         (option->get_expected_max() == 0 ? "" : " " + value);
+            }
+            return bad(given, "an option may be given only once");
+        }
         for (const auto &rule : rules) {
-            if (what.rfind(std::string(rule.option) + ":", 0) == 0)
+            if (argv[argc - 1] == std::string(rule.option))
                 return bad(std::string(rule.option) + " without a value", rule.accepted);
         }
-        for (const char *flag : {"--turn", "--steps", "--json"}) {
-            if (what.rfind(std::string(flag + 2) + " ", 0) == 0)  // CLI11 names it without --
-                return bad(std::string(flag) + " with a value", "it takes none");
-        }
-        return fail("cannot read the arguments: " + what + " (see --help)", 2);
+        return fail("cannot read the arguments: " + std::string(e.what()) + " (see --help)", 2);
+    } catch (const CLI::ParseError &e) {
+        return fail("cannot read the arguments: " + std::string(e.what()) + " (see --help)", 2);
     }
+    r.mode_given = app.count("--mode") > 0;
+    r.extras = app.remaining();
+    return go_on;
+}
 
-    for (const std::string &extra : app.remaining()) {
+// Checks what the options ask for together, and where the file goes.
+// go_on, or the status to end with after one line: 2 for arguments that do
+// not go together, 1 when OUTPUT cannot be written there.
+static int check_options(request &r)
+{
+    for (const std::string &extra : r.extras) {
         if (extra == "--")  // what follows is OUTPUT, even if it begins with -
             continue;
         if (extra.size() > 1 && extra[0] == '-')
             return bad(extra, "no such option (see --help)");
-        return bad(extra, "one output file at a time, and " + output + " is given");
+        return bad(extra, "one output file at a time, and " + r.output + " is given");
     }
-    if (mode_text != "on" && mode_text != "off")
-        return bad("--mode " + mode_text, rules[0].accepted);
-    double angle = 0;
-    if (!decimal(angle_text, 0, 360, angle))
-        return bad("--angle " + angle_text, rules[1].accepted);
-    double eye[3] = {home_eye.x, home_eye.y, home_eye.z};
-    if (!eye_text.empty()) {
-        std::vector<std::string> parts = split(eye_text, ',');
-        for (size_t i = 0; i < 3; i++) {
-            if (parts.size() != 3 || !decimal(parts[i], -1000, 1000, eye[i]))
-                return bad("--eye " + eye_text, rules[2].accepted);
-        }
-        // The view keeps y up, which gives it no sides when it looks along y
-        // (the program keeps the eye in single precision).
-        if (static_cast<float>(eye[0]) == 0 && static_cast<float>(eye[2]) == 0)
-            return bad("--eye " + eye_text,
-                       "the eye point must be off the y axis, where the view has no sides; try 0," +
-                           parts[1] + ",0.01");
-    }
-    int size[2] = {0, 0};
-    std::smatch wxh;
-    static const std::regex whole_by_whole("([0-9]{1,5})x([0-9]{1,5})");
-    if (!std::regex_match(size_text, wxh, whole_by_whole) || (size[0] = std::stoi(wxh[1])) < 1 ||
-        size[0] > 4096 || (size[1] = std::stoi(wxh[2])) < 1 || size[1] > 4096)
-        return bad("--size " + size_text, rules[3].accepted);
-    lab changed;
-    const bool lab_given = app.count("--calls") > 0;
-    if (lab_given) {
-        // Read as text here; held to the frame's own calls once it is drawn.
-        std::string message = read_lab(calls_text, changed, false);
-        if (!message.empty())
-            return bad("--calls", message);
-        if (app.count("--mode") > 0 && (mode_text == "on") != changed.push_pop)
+    if (r.lab_given) {
+        if (r.mode_given && r.push_pop != r.changed.push_pop)
             return bad(
-                "--mode " + mode_text + " with --calls",
+                std::string("--mode ") + (r.push_pop ? "on" : "off") + " with --calls",
                 std::string("the calls are those ") +
-                    (changed.push_pop ? "with push/pop, mode on" : "without push/pop, mode off") +
+                    (r.changed.push_pop ? "with push/pop, mode on" : "without push/pop, mode off") +
                     ": leave --mode out");
-        mode_text = changed.push_pop ? "on" : "off";
+        r.push_pop = r.changed.push_pop;
     }
-    if (turn && steps)
+    if (r.turn && r.steps)
         return bad("--turn with --steps", "give one of them");
-    if (json && !steps)
+    if (r.json && !r.steps)
         return bad("--json without --steps", "it lists the steps");
-    if (turn && !ends_with(output, ".gif"))
-        return bad(output, "--turn writes an animation, so OUTPUT must end in .gif");
-    if (!ends_with(output, ".png") && !ends_with(output, ".gif"))
-        return bad(output.empty() ? "''" : output, "OUTPUT must end in .png or .gif");
+    if (r.turn && !ends_with(r.output, ".gif"))
+        return bad(r.output, "--turn writes an animation, so OUTPUT must end in .gif");
+    if (!ends_with(r.output, ".png") && !ends_with(r.output, ".gif"))
+        return bad(r.output.empty() ? "''" : r.output, "OUTPUT must end in .png or .gif");
+    // Before anything is drawn or listed: its folder exists and takes a new
+    // file.
+    std::string why = check_writable(r.output);
+    return why.empty() ? go_on : fail(why);
+}
 
+// The largest window of the shape asked for whose sheet of count steps is
+// still accepted: as large as the tighter of the two limits allows, the
+// other side in proportion.
+static std::string largest_of_shape(size_t count, int width, int height, int band)
+{
+    sheet_layout one = sheet_size(count, 0, band);
+    long most_width = std::min(largest_window, (largest_sheet - one.width) / one.columns);
+    long most_height = std::min(largest_window, (largest_sheet - one.height) / 2);
+    long w = width, h = height;
+    if (w * most_height >= h * most_width) {
+        h = std::max(1L, h * most_width / w);
+        w = most_width;
+    } else {
+        w = std::max(1L, w * most_height / h);
+        h = most_height;
+    }
+    return std::to_string(w) + "x" + std::to_string(h);
+}
+
+// Draws what r asks for on a display and writes it. The status to end with.
+static int draw(const request &r, char *argv0)
+{
+    exit_when_display_lost(std::string(program) + ": cannot write " + r.output +
+                           ": the display went away while drawing");
     if (!display_opens() && !start_virtual_display())
         return fail("no display, and no virtual one from xvfb-run (install the xvfb package)");
     int glut_argc = 1;  // GLUT sees none of our options
-    char *glut_argv[] = {argv[0], nullptr};
-    const bool sheet = steps && ends_with(output, ".png");
-    const int band = steps ? caption_band : 0;
-    if (!open_scene_window(&glut_argc, glut_argv, window_title, size[0], size[1] + band))
+    char *glut_argv[] = {argv0, nullptr};
+    const bool sheet = r.steps && ends_with(r.output, ".png");
+    const int band = r.steps ? caption_band : 0;
+    if (!open_scene_window(&glut_argc, glut_argv, window_title, r.width, r.height + band))
         return fail("the capture window was never shown");
+    // The frame's own calls, which the lab's must be, learnt from it.
     const std::string unread = learn_cube_part();
     if (!unread.empty())
         return fail("cannot follow the frame step by step: " + unread);
-    if (lab_given) {
-        std::string message = read_lab(calls_text, changed);
+    lab changed = r.changed;
+    if (r.lab_given) {
+        const std::string message = read_lab(r.calls_text, changed);
         if (!message.empty())
             return bad("--calls", message);
     }
-    scene_state.use_push_pop = mode_text == "on";
-    if (lab_given)
+    scene_state.use_push_pop = r.push_pop;
+    if (r.lab_given)
         use_lab(&changed);
-    scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(angle);
-    scene_state.cam_x = static_cast<float>(eye[0]);
-    scene_state.cam_y = static_cast<float>(eye[1]);
-    scene_state.cam_z = static_cast<float>(eye[2]);
+    scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(r.angle);
+    scene_state.cam_x = static_cast<float>(r.eye[0]);
+    scene_state.cam_y = static_cast<float>(r.eye[1]);
+    scene_state.cam_z = static_cast<float>(r.eye[2]);
 
     std::string error;
     if (sheet) {
         size_t count = count_steps();
-        sheet_layout layout = sheet_size(count, size[0], size[1] + band);
+        sheet_layout layout = sheet_size(count, r.width, r.height + band);
         if (layout.width > largest_sheet || layout.height > largest_sheet) {
-            // The largest window each way whose sheet is still accepted.
-            sheet_layout one = sheet_size(count, 0, band);
-            int width = std::min(4096, (largest_sheet - one.width) / layout.columns);
-            int height = std::min(4096, (largest_sheet - one.height) / 2);
-            return bad("--size " + size_text,
+            return bad("--size " + r.size_text,
                        "a sheet of " + std::to_string(count) + " steps would be " +
                            std::to_string(layout.width) + "x" + std::to_string(layout.height) +
                            " pixels, more than the " + std::to_string(largest_sheet) +
                            " a side that common viewers show: at most --size " +
-                           std::to_string(width) + "x" + std::to_string(height) +
-                           " for this sheet");
+                           largest_of_shape(count, r.width, r.height, band) + " in that shape");
         }
     }
-    if (steps) {
+    if (r.steps) {
         std::vector<frame_step> pictures = draw_steps(band);
-        if (json)
+        if (r.json)
             fputs(step_calls_json().c_str(), stdout);
         else
             print_steps(step_calls());
         gif_stream gif;
-        error = ends_with(output, ".gif") ? gif_begin(gif, output, size[0], size[1] + band, 100)
-                                          : write_png(output, contact_sheet(pictures));
+        error = ends_with(r.output, ".gif")
+                    ? gif_begin(gif, r.output, r.width, r.height + band, 100)
+                    : write_png(r.output, contact_sheet(pictures));
         for (size_t i = 0; gif.file && i < pictures.size() && error.empty(); i++)
             error = gif_add_frame(gif, pictures[i].picture);
         if (error.empty())
             error = gif_end(gif);
-    } else if (!ends_with(output, ".gif")) {
-        error = write_png(output, draw_frame());
+    } else if (!ends_with(r.output, ".gif")) {
+        error = write_png(r.output, draw_frame());
     } else {
         // Each frame is written as it is drawn. The program's own tick
         // advances the angles; the timers it arms never run, as GLUT's loop
         // is not entered again.
         gif_stream gif;
-        error =
-            gif_begin(gif, output, size[0], size[1], static_cast<int>(scene_state.timer_ms / 10));
-        for (int frame = 0; error.empty() && frame < (turn ? 73 : 1); frame++) {
+        error = gif_begin(gif, r.output, r.width, r.height,
+                          static_cast<int>(scene_state.timer_ms / 10));
+        for (int frame = 0; error.empty() && frame < (r.turn ? 73 : 1); frame++) {
             if (frame > 0)
                 on_timer(0);
             error = gif_add_frame(gif, draw_frame());
@@ -374,4 +511,16 @@ int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
             error = gif_end(gif);
     }
     return error.empty() ? 0 : fail(error);
+}
+
+// Reads the command line, checks it, and draws. CLI11 throws outside
+// parse() only for a mistake in setting up the options, which should end
+// the program.
+int main(int argc, char **argv)  // NOLINT(bugprone-exception-escape)
+{
+    request r;
+    int status = read_options(argc, argv, r);
+    if (status == go_on)
+        status = check_options(r);
+    return status == go_on ? draw(r, argv[0]) : status;
 }

@@ -4,8 +4,11 @@
 #include <GL/freeglut.h>  // glutMainLoopEvent: run GLUT one step at a time
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "app/callbacks.h"
@@ -53,6 +56,23 @@ static void reshape_and_note(int width, int height)
 bool display_opens()
 {
     return XOpenDisplay(nullptr) != nullptr;
+}
+
+static std::string display_lost_line;
+
+// Xlib calls it once a connection fails, and ends the program if it returns;
+// GLUT's and GL's requests go through the same handler.
+static int on_display_lost(Display * /*display*/)
+{
+    remove_pending_file();
+    fprintf(stderr, "%s\n", display_lost_line.c_str());
+    _exit(1);  // no exit handlers: they might talk to the display again
+}
+
+void exit_when_display_lost(const std::string &line)
+{
+    display_lost_line = line;
+    XSetIOErrorHandler(on_display_lost);
 }
 
 bool open_scene_window(int *argc, char **argv, const char *title, int width, int height)

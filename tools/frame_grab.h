@@ -6,12 +6,20 @@
 // is still defined. The window may be larger than the screen.
 #pragma once
 
+#include <string>
+
 #include "tools/image_files.h"
 
 // Whether the display of $DISPLAY can be opened. The connection stays open
 // until the program ends: an X server that loses its last client resets, and
 // would refuse GLUT's connection meanwhile.
 bool display_opens();
+
+// From now on, when the display goes away (its X server ends, or the
+// connection to it breaks), removes the temporary file being written and
+// ends the program with status 1 after printing line, in place of Xlib's
+// own lines and its exit, which would leave the temporary file behind.
+void exit_when_display_lost(const std::string &line);
 
 // Opens a window as the program does (app/window.h), of the size asked,
 // runs init_scene, registers on_display and on_reshape, and

@@ -106,18 +106,42 @@ void discard_temp(const std::string &temp)
     pending[0] = '\0';
 }
 
-// Puts the finished temporary file in path's place. "" or why it failed.
-std::string commit_temp(const std::string &temp, const std::string &path)
+// Puts the finished temporary file in path's place. 0 or errno.
+int commit_temp(const std::string &temp, const std::string &path)
 {
     signals_held held;
     if (rename(temp.c_str(), path.c_str()) != 0) {
-        std::string why = strerror(errno);
+        int error = errno;
         unlink(temp.c_str());
         pending[0] = '\0';
-        return why;
+        return error;
     }
     pending[0] = '\0';
-    return "";
+    return 0;
+}
+
+// The line for a file that could not be written, from errno: libpng and
+// giflib only say that a write failed, and the system's words name no
+// folder.
+std::string cannot_write(const std::string &path, int error)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos
+                             ? "the current folder"
+                             : "the folder " + path.substr(0, std::max<size_t>(slash, 1));
+    std::string why;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: why = folder + " does not exist"; break;
+    case EACCES:
+    case EPERM: why = "no permission to write in " + folder; break;
+    case EROFS: why = folder + " is on a read-only file system"; break;
+    case ENOSPC: why = "no space left on the device"; break;
+    case EDQUOT: why = "the disk quota is used up"; break;
+    case EFBIG: why = "larger than the limit on the size of files (ulimit -f)"; break;
+    default: why = strerror(error);
+    }
+    return "cannot write " + path + ": " + why;
 }
 
 }  // namespace
@@ -128,31 +152,55 @@ std::string write_png(const std::string &path, const image &picture)
     int fd = open_temp(path, temp);
     FILE *file = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!file) {
-        std::string why = strerror(errno);
+        int error = errno;
         if (fd >= 0)
             close(fd);
         discard_temp(temp);
-        return "cannot write " + path + ": " + why;
+        return cannot_write(path, error);
     }
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(picture.width);
     png.height = static_cast<png_uint_32>(picture.height);
     png.format = PNG_FORMAT_RGB;
-    std::string why;
-    if (!png_image_write_to_stdio(&png, file, 0, picture.rgb.data(), 0, nullptr))
+    int error = 0;
+    std::string why;  // libpng's own, when no write failed
+    if (!png_image_write_to_stdio(&png, file, 0, picture.rgb.data(), 0, nullptr)) {
+        error = ferror(file) ? errno : 0;
         why = png.message;
+    }
     // Written to disk before the rename, so that a full disk is a failure
     // here and not a damaged file later.
-    else if (fflush(file) != 0 || fsync(fileno(file)) != 0)
-        why = strerror(errno);
-    if (fclose(file) != 0 && why.empty())
-        why = strerror(errno);
-    if (why.empty())
-        why = commit_temp(temp, path);
+    else if (fflush(file) != 0 || fsync(fileno(file)) != 0) {
+        error = errno;
+    }
+    if (fclose(file) != 0 && error == 0 && why.empty())
+        error = errno;
+    if (error == 0 && why.empty())
+        error = commit_temp(temp, path);
     else
         discard_temp(temp);
+    if (error != 0)
+        return cannot_write(path, error);
     return why.empty() ? "" : "cannot write " + path + ": " + why;
+}
+
+std::string check_writable(const std::string &path)
+{
+    std::string temp;
+    int fd = open_temp(path, temp);
+    if (fd < 0)
+        return cannot_write(path, errno);
+    close(fd);
+    discard_temp(temp);
+    return "";
+}
+
+void remove_pending_file()
+{
+    if (pending[0])
+        unlink(pending);
+    pending[0] = '\0';
 }
 
 image read_png(const std::string &path)
@@ -212,37 +260,55 @@ bool index_frame(const image &frame, std::vector<GifByteType> &indices,
                              b.data(), indices.data(), table.data()) == GIF_OK;
 }
 
-// Closes and removes a file that cannot be finished.
-std::string give_up(gif_stream &gif, const char *why)
+// giflib's writer: through stdio, keeping why the first write failed.
+int write_gif_bytes(GifFileType *file, const GifByteType *bytes, int length)
 {
-    int error = 0;
+    auto *gif = static_cast<gif_stream *>(file->UserData);
+    size_t written = fwrite(bytes, 1, static_cast<size_t>(length), gif->out);
+    if (written < static_cast<size_t>(length) && gif->write_error == 0)
+        gif->write_error = errno != 0 ? errno : EIO;
+    return static_cast<int>(written);
+}
+
+// Closes and removes a file that cannot be finished: why, from the write
+// that failed, else from error (an errno), else giflib's message.
+std::string give_up(gif_stream &gif, int error, const char *message)
+{
+    if (gif.write_error != 0)
+        error = gif.write_error;
+    int ignored = 0;
     if (gif.file)
-        EGifCloseFile(gif.file, &error);
+        EGifCloseFile(gif.file, &ignored);
     gif.file = nullptr;
-    if (gif.keep_fd >= 0)
-        close(gif.keep_fd);
-    gif.keep_fd = -1;
+    if (gif.out)
+        fclose(gif.out);
+    gif.out = nullptr;
     discard_temp(gif.temp);
-    return "cannot write " + gif.path + ": " + why;
+    return error != 0 ? cannot_write(gif.path, error) : "cannot write " + gif.path + ": " + message;
 }
 
 }  // namespace
 
 std::string gif_begin(gif_stream &gif, const std::string &path, int width, int height, int delay_cs)
 {
-    gif = gif_stream{path, "", -1, nullptr, delay_cs};
+    gif.path = path;
+    gif.temp.clear();
+    gif.write_error = 0;
+    gif.file = nullptr;
+    gif.delay_cs = delay_cs;
     int fd = open_temp(path, gif.temp);
-    if (fd < 0)
-        return "cannot write " + path + ": " + strerror(errno);
-    // giflib closes the file it is given; a second descriptor of it lets
-    // gif_end flush it to disk after that.
-    gif.keep_fd = dup(fd);
-    int error = 0;
-    gif.file = gif.keep_fd < 0 ? nullptr : EGifOpenFileHandle(fd, &error);
-    if (!gif.file) {
-        close(fd);
-        return give_up(gif, gif.keep_fd < 0 ? strerror(errno) : GifErrorString(error));
+    gif.out = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!gif.out) {
+        int error = errno;
+        if (fd >= 0)
+            close(fd);
+        discard_temp(gif.temp);
+        return cannot_write(path, error);
     }
+    int error = 0;
+    gif.file = EGifOpen(&gif, write_gif_bytes, &error);
+    if (!gif.file)
+        return give_up(gif, 0, GifErrorString(error));
     EGifSetGifVersion(gif.file, true);
     // The application extension that makes viewers loop the animation for
     // ever (a repeat count of 0).
@@ -252,7 +318,7 @@ std::string gif_begin(gif_stream &gif, const std::string &path, int width, int h
         EGifPutExtensionBlock(gif.file, 11, "NETSCAPE2.0") != GIF_OK ||
         EGifPutExtensionBlock(gif.file, 3, loop_forever) != GIF_OK ||
         EGifPutExtensionTrailer(gif.file) != GIF_OK) {
-        return give_up(gif, GifErrorString(gif.file->Error));
+        return give_up(gif, 0, GifErrorString(gif.file->Error));
     }
     return "";
 }
@@ -271,7 +337,7 @@ std::string gif_add_frame(gif_stream &gif, const image &frame)
     std::vector<GifByteType> indices;
     std::vector<GifColorType> table;
     if (!index_frame(frame, indices, table))
-        return give_up(gif, "cannot reduce a frame to 256 colours");
+        return give_up(gif, 0, "cannot reduce a frame to 256 colours");
     ColorMapObject *map = GifMakeMapObject(256, table.data());
     bool ok = map &&
               EGifPutExtension(gif.file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length),
@@ -282,7 +348,7 @@ std::string gif_add_frame(gif_stream &gif, const image &frame)
         ok = EGifPutLine(gif.file, &indices[static_cast<size_t>(y) * frame.width], frame.width) ==
              GIF_OK;
     }
-    return ok ? "" : give_up(gif, GifErrorString(gif.file->Error));
+    return ok ? "" : give_up(gif, 0, GifErrorString(gif.file->Error));
 }
 
 std::string gif_end(gif_stream &gif)
@@ -293,11 +359,17 @@ std::string gif_end(gif_stream &gif)
     bool ok = EGifCloseFile(gif.file, &error) == GIF_OK;
     gif.file = nullptr;
     if (!ok)
-        return give_up(gif, GifErrorString(error));
-    if (fsync(gif.keep_fd) != 0)
-        return give_up(gif, strerror(errno));
-    close(gif.keep_fd);
-    gif.keep_fd = -1;
-    std::string why = commit_temp(gif.temp, gif.path);
-    return why.empty() ? "" : "cannot write " + gif.path + ": " + why;
+        return give_up(gif, 0, GifErrorString(error));
+    // On disk before the rename, as write_png does.
+    if (fflush(gif.out) != 0 || fsync(fileno(gif.out)) != 0)
+        return give_up(gif, errno, "");
+    FILE *out = gif.out;
+    gif.out = nullptr;
+    if (fclose(out) != 0) {
+        error = errno;
+        discard_temp(gif.temp);
+        return cannot_write(gif.path, error);
+    }
+    error = commit_temp(gif.temp, gif.path);
+    return error != 0 ? cannot_write(gif.path, error) : "";
 }
