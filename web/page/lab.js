@@ -1,0 +1,238 @@
+// lab.js - the lab (steps/lab.h): the calls of the cube part changed in the
+// list, their numbers, their order, a push or pop switched off. Each change
+// is a new lab text, made from the calls as the frame reports them in the
+// lab's words (state.entries), that the program reads and uses from its next
+// frame on; the list, the cards and the canvas follow with that frame. The
+// text goes into the address after #, the link to hand out. The list of
+// calls lives here too: while editing, it is the lab.
+import { byId, state } from './state.js';
+import { linkTo } from './words.js';
+
+export function labCall(name, text) {
+  if (state.ended || !Module.calledRun) return undefined;
+  return text === undefined ? Module.ccall(name, name === 'web_lab_reset' ? null : 'string', [], [])
+    : Module.ccall(name, 'string', ['string'], [text]);
+}
+// An entry's parts: "-glPopMatrix()" is ['-', 'glPopMatrix', []].
+export const parts = (entry) => {
+  const [, off, name, args] = /^(-?)(\w+)\((.*)\)$/.exec(entry);
+  return [off, name, args ? args.split(',') : []];
+};
+// A number as the lab's text writes it: a plain decimal within its bounds.
+export const plain = (v, low) => `${Math.round(Math.min(1000, Math.max(low, v)) * 1e4) / 1e4 + 0}`;
+// How far an arrow or a drag moves each number of a call.
+export const nudges = { glRotatef: [5, 1, 1, 1], glTranslatef: [0.1, 0.1, 0.1], glutSolidCube: [0.1] };
+const lowest = (entry) => (parts(entry)[1] === 'glutSolidCube' ? 0 : -1000);
+
+// The address holds the lab in use; none, the program's own frame.
+export function writeLink() {
+  const address = new URL(location.href);
+  address.hash = labCall('web_lab_text') ?? '';
+  history.replaceState(history.state, '', address.href);
+  for (const link of document.querySelectorAll('[data-lang]')) link.href = linkTo(link.dataset.lang);
+}
+// The text after # is read by the program's strict reader, as numbers,
+// never run; text it cannot read leaves the program's own frame, and the
+// page says where it stopped.
+export function readLink() {
+  let text = location.hash.slice(1);
+  if (!text || text === labCall('web_lab_text')) return;
+  try {
+    text = decodeURIComponent(text);
+  } catch {  // a stray %: the reader says where it stands
+  }
+  const answer = labCall('web_lab_set', text);
+  if (answer) labCall('web_lab_reset');
+  say(answer ? ['unreadable', answer] : null);
+}
+
+// What the page says about the lab, in its language; the reader's line in
+// its own words, English.
+export function showNote() {
+  const note = state.note;
+  const line = note && note[1] ? [' ', Object.assign(document.createElement('span'), { lang: 'en', textContent: note[1] })] : [];
+  byId('lab-said').replaceChildren(...(note ? [state.said[note[0]], ...line] : []));
+}
+function say(what) {
+  state.note = what;
+  showNote();
+}
+
+function change(edit, next = null) {
+  const changed = state.entries.slice();
+  edit(changed);
+  const answer = labCall('web_lab_set', changed.join(';'));
+  if (answer === undefined) return;
+  if (answer) return say(['refused', answer]);
+  state.entries = changed, state.focusNext = next;
+  say(null), writeLink();
+}
+function setNumber(input, value) {
+  const [k, j] = input.dataset.key.split(':').map(Number);
+  const v = plain(value, lowest(state.entries[k]));
+  if (input.value !== v && value !== input.valueAsNumber) input.value = v;
+  change((lab) => {
+    const [off, name, args] = parts(lab[k]);
+    args[j] = v;
+    lab[k] = `${off}${name}(${args.join(',')})`;
+  });
+}
+
+// A row of the list: the call; while editing, its numbers as inputs, a push
+// or pop with its switch, and but for the last a swap with the next.
+function row(c, k) {
+  const said = state.said;
+  const item = document.createElement('li'), [, name, args] = parts(c.lab), n = k + 1;
+  const control = (tag, properties) => Object.assign(document.createElement(tag), properties);
+  const mark = control('strong', { className: 'gl-error', hidden: true });
+  mark.append(`⚠ `, control('span', { className: 'unseen', textContent: `${said.glError} ` }), control('span', { lang: 'en' }));
+  if (!state.editing) return item.append(control('code', {}), mark), item;
+  // The call with its numbers, wrapping as it needs; its swap at the end.
+  const what = control('span', { className: 'what' });
+  item.append(control('div', { className: 'row' }));
+  item.firstChild.append(what);
+  if (!args.length) {
+    const made = control('input', { type: 'checkbox' });
+    made.dataset.key = `${k}:made`;
+    made.setAttribute('aria-label', said.made(n));
+    what.append(made);
+  }
+  what.append(control('code', {}));
+  args.forEach((arg, j) => {  // each number with its comma, on one line
+    const input = control('input', { type: 'number', step: 'any' });
+    input.dataset.key = `${k}:${j}`;
+    input.dataset.step = nudges[name][j];
+    input.setAttribute('aria-label', said.arg(said.args[name][j], n));
+    what.append(control('span', { className: 'arg' }), ' ');
+    what.lastChild.previousSibling.append(input, j + 1 < args.length ? ',' : ')');
+  });
+  what.append(mark);
+  if (k + 1 < state.calls.length) {
+    const swap = control('button', { textContent: '⇅' });
+    swap.dataset.key = `${k}:swap`;
+    swap.setAttribute('aria-label', said.swap(n));
+    item.firstChild.append(swap);
+  }
+  return item;
+}
+
+// The list: one line a call; while editing, each number an input, each
+// push and pop a switch, each call but the last a swap with the next. The
+// rows are made again only when the calls' kinds change (a swap), so that
+// the number being typed keeps its focus; the focus stays on the same
+// control, or follows the call moved down.
+export function showList() {
+  const calls = state.calls, step = state.step, editing = state.editing, drag = state.drag, list = byId('calls');
+  const shape = [state.lang, editing, ...calls.map((c) => c.lab.replace(/^-|\(.*/g, ''))].join();
+  const focused = list.contains(document.activeElement) && document.activeElement.dataset.key;
+  if (shape !== state.listShape) {
+    state.listShape = shape;
+    list.replaceChildren(...calls.map(row));
+  }
+  const again = state.focusNext ?? focused;
+  state.focusNext = null;
+  const moved = again && document.activeElement.dataset.key !== again && list.querySelector(`[data-key="${again}"]`);
+  if (moved) moved.focus();
+  calls.forEach((c, k) => {
+    const item = list.children[k], [off, , args] = parts(c.lab);
+    const numbers = /\((.*)\)/.exec(c.call)[1].split(', ').filter(Boolean);
+    item.querySelector('code').textContent = editing && args.length ? `${c.call.split('(')[0]}(` : c.call;
+    item.querySelectorAll('input[type="number"]').forEach((input, j) => {
+      if (input !== document.activeElement && !(drag && input === drag.input)) input.value = numbers[j];
+    });
+    const made = item.querySelector('input[type="checkbox"]');
+    if (made) made.checked = !off;
+    const mark = item.querySelector('.gl-error');
+    mark.hidden = !c.error;
+    mark.lastChild.textContent = c.error ?? '';
+  });
+  [...list.children].forEach((item, i) => {  // the current call marked, however the list was made
+    item.classList.toggle('current', i + 1 === step);
+    if (i + 1 === step) item.setAttribute('aria-current', 'step');
+    else item.removeAttribute('aria-current');
+  });
+}
+
+// The C, once shown, follows the frame.
+export function showC() {
+  if (!byId('c-part').hidden) byId('c-code').value = labCall('web_lab_c') ?? '';
+}
+
+// The list's controls, the edit switch, and the lab's buttons.
+export function wireLab() {
+  const list = byId('calls'), editButton = byId('edit'), cPart = byId('c-part'), cCode = byId('c-code');
+  list.addEventListener('input', ({ target }) => {
+    if (target.type === 'number' && Number.isFinite(target.valueAsNumber)) setNumber(target, target.valueAsNumber);
+  });
+  list.addEventListener('change', ({ target }) => {
+    const k = Number(target.dataset.key.split(':')[0]);
+    if (target.type === 'checkbox') change((lab) => { lab[k] = lab[k].startsWith('-') ? lab[k].slice(1) : `-${lab[k]}`; });
+    else if (target.type === 'number' && Number.isFinite(target.valueAsNumber))  // typed: shown as used, within bounds
+      target.value = plain(target.valueAsNumber, lowest(state.entries[k]));
+  });
+  list.addEventListener('click', ({ target }) => {
+    if (target.tagName !== 'BUTTON') return;
+    const k = Number(target.dataset.key.split(':')[0]);
+    // The focus follows the call moved down, so that the button moves it on.
+    change((lab) => { [lab[k], lab[k + 1]] = [lab[k + 1], lab[k]]; }, `${Math.min(k + 1, state.calls.length - 2)}:swap`);
+  });
+  // The arrows up and down change a number by its step (ten with Shift).
+  list.addEventListener('keydown', (event) => {
+    const input = event.target, by = { ArrowUp: 1, ArrowDown: -1 }[event.key];
+    if (input.type !== 'number' || !by) return;
+    event.preventDefault();
+    setNumber(input, (Number.isFinite(input.valueAsNumber) ? input.valueAsNumber : 0) + by * (event.shiftKey ? 10 : 1) * input.dataset.step);
+  });
+  // A number dragged sideways, by mouse, pen or finger: a step every 6
+  // pixels. A press without a drag is for typing: it selects the number.
+  list.addEventListener('pointerdown', (event) => {
+    const input = event.target;
+    if (input.type !== 'number' || event.button !== 0) return;
+    event.preventDefault();
+    input.setPointerCapture(event.pointerId);
+    state.drag = { input, x: event.clientX, from: Number.isFinite(input.valueAsNumber) ? input.valueAsNumber : 0, moved: false };
+  });
+  list.addEventListener('pointermove', (event) => {
+    const drag = state.drag;
+    if (!drag || event.target !== drag.input) return;
+    const by = Math.trunc((event.clientX - drag.x) / 6);
+    if (!by && !drag.moved) return;
+    drag.moved = true;
+    setNumber(drag.input, drag.from + by * drag.input.dataset.step);
+  });
+  const dropped = (event) => {
+    const drag = state.drag;
+    if (!drag || event.target !== drag.input) return;
+    if (!drag.moved && event.type === 'pointerup') drag.input.focus(), drag.input.select();
+    state.drag = null;
+  };
+  list.addEventListener('pointerup', dropped);
+  list.addEventListener('pointercancel', dropped);
+
+  editButton.addEventListener('click', () => {
+    state.editing = !state.editing;
+    editButton.setAttribute('aria-pressed', state.editing);
+    list.classList.toggle('lab', state.editing);
+    byId('lab-tools').hidden = !state.editing;
+    if (!state.editing) cPart.hidden = true;
+    showList();
+  });
+  byId('lab-reset').addEventListener('click', () => {
+    labCall('web_lab_reset');
+    say(null), writeLink();
+  });
+  // The C, shown and selected; copied too where the browser lets the page
+  // write the clipboard (not always from a file).
+  byId('lab-c').addEventListener('click', async () => {
+    cCode.value = labCall('web_lab_c') ?? '';
+    cCode.rows = cCode.value.split('\n').length;
+    cPart.hidden = false;
+    cCode.focus(), cCode.select();
+    try {
+      await navigator.clipboard.writeText(cCode.value);
+      say(['copied']);
+    } catch {
+      say(['selected']);
+    }
+  });
+}
