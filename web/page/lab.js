@@ -8,6 +8,8 @@
 import { byId, state } from './state.js';
 import { linkTo } from './words.js';
 
+// The lab's calls into the program (web_lab_* in page_bridge.cpp), which
+// take and give text; undefined before the program runs and after it ends.
 export function labCall(name, text) {
   if (state.ended || !Module.calledRun) return undefined;
   return text === undefined ? Module.ccall(name, name === 'web_lab_reset' ? null : 'string', [], [])
@@ -23,6 +25,18 @@ export const plain = (v, low) => `${Math.round(Math.min(1000, Math.max(low, v)) 
 // How far an arrow or a drag moves each number of a call.
 export const nudges = { glRotatef: [5, 1, 1, 1], glTranslatef: [0.1, 0.1, 0.1], glutSolidCube: [0.1] };
 const lowest = (entry) => (parts(entry)[1] === 'glutSolidCube' ? 0 : -1000);
+
+// What the page says about the lab, in its language; the reader's line in
+// its own words, English.
+export function showNote() {
+  const note = state.note;
+  const line = note && note[1] ? [' ', Object.assign(document.createElement('span'), { lang: 'en', textContent: note[1] })] : [];
+  byId('lab-said').replaceChildren(...(note ? [state.said[note[0]], ...line] : []));
+}
+function say(what) {
+  state.note = what;
+  showNote();
+}
 
 // The address holds the lab in use; none, the program's own frame.
 export function writeLink() {
@@ -46,18 +60,8 @@ export function readLink() {
   say(answer ? ['unreadable', answer] : null);
 }
 
-// What the page says about the lab, in its language; the reader's line in
-// its own words, English.
-export function showNote() {
-  const note = state.note;
-  const line = note && note[1] ? [' ', Object.assign(document.createElement('span'), { lang: 'en', textContent: note[1] })] : [];
-  byId('lab-said').replaceChildren(...(note ? [state.said[note[0]], ...line] : []));
-}
-function say(what) {
-  state.note = what;
-  showNote();
-}
-
+// A change made to a copy of the calls: used only if the program can read
+// it, which then draws it from its next frame on; else the page says why.
 function change(edit, next = null) {
   const changed = state.entries.slice();
   edit(changed);
