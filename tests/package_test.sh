@@ -18,8 +18,8 @@ for tool in dpkg-deb:dpkg-dev dpkg-shlibdeps:dpkg-dev lintian:lintian help2man:h
     desktop-file-validate:desktop-file-utils; do
     command -v "${tool%%:*}" >/dev/null || lacking+=("${tool#*:}")
 done
-# The build makes the page only where emscripten was found.
-[ -s "$build/packaging/page/index.html" ] || lacking+=(emscripten hershey-fonts-data)
+# The build makes the page only where emscripten and esbuild were found.
+[ -s "$build/packaging/page/index.html" ] || lacking+=(emscripten esbuild hershey-fonts-data)
 if [ ${#lacking[@]} -gt 0 ]; then
     echo "package: skipped, needs $(printf '%s\n' "${lacking[@]}" | sort -u | paste -sd ' ')"
     exit 77
