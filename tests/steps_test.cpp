@@ -529,7 +529,9 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
                           run = std::string(QUENLADE_PASTED) + (l.push_pop ? " on" : " off") +
                                 " 30 75 pasted.png";
         ASSERT_EQ(std::system(build.c_str()), 0) << "the C does not build (pasted.log):\n" << code;
-        ASSERT_EQ(std::system(run.c_str()), 0) << run;
+        ASSERT_EQ(std::system(run.c_str()), 0)
+            << run << ": status 3 is a stack left deeper or shallower than found:\n"
+            << code;
 
         scene_state = {1.69f, 2.9f, 8.1f, 100, l.push_pop, 30, 75};
         use_lab(&l);
