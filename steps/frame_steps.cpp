@@ -333,12 +333,10 @@ std::string learn_cube_part(void (*frame)())
             seen[p] = rec.calls;
         }
         lab own{push_pop, {}};
+        if (why.empty() && seen[1].size() != seen[0].size())
+            why = "the cube part has " + std::to_string(seen[0].size()) + " calls at one " +
+                  "pair of angles and " + std::to_string(seen[1].size()) + " at another";
         for (size_t k = 0; k < seen[0].size() && why.empty(); k++) {
-            if (seen[1].size() != seen[0].size()) {
-                why = "the cube part has " + std::to_string(seen[0].size()) + " calls at one " +
-                      "pair of angles and " + std::to_string(seen[1].size()) + " at another";
-                break;
-            }
             own.calls.emplace_back();
             why = learn_call(seen[0][k], seen[1][k], own.calls.back());
         }
