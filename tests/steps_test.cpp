@@ -177,6 +177,13 @@ const struct {
      "glTranslatef(10, 0, 0) changes with the cubes' angles"},
     {[] { view(), glPushMatrix(), glutSolidCube(1), label_view(); },
      "leaves the stack 2 deep, where it found it 1 deep"},
+    {[] {
+         view(), glutSolidCube(1);
+         if (scene_state.angle_obj1 > 15)
+             glutSolidCube(1);
+         label_view();
+     },
+     "has 1 calls at one pair of angles and 2 at another"},
 };
 
 TEST(Steps, TheRecorderSaysWhenItCannotReadTheFrame)
