@@ -21,7 +21,9 @@ done
 # The build makes the page only where emscripten and esbuild were found.
 [ -s "$build/packaging/page/index.html" ] || lacking+=(emscripten esbuild hershey-fonts-data)
 if [ ${#lacking[@]} -gt 0 ]; then
-    echo "package: skipped, needs $(printf '%s\n' "${lacking[@]}" | sort -u | paste -sd ' ')"
+    needs=$(printf '%s\n' "${lacking[@]}" | sort -u | paste -sd ' ')
+    echo "package: skipped, needs $needs"
+    [ -z "${QUENLADE_SKIPPED:-}" ] || echo "$needs" >"$QUENLADE_SKIPPED/package"
     exit 77
 fi
 

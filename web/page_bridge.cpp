@@ -1,4 +1,4 @@
-// page_bridge.cpp - where the page (page.js) and the program meet: the keys
+// page_bridge.cpp - where the page's script (web/page/) and the program meet: the keys
 // the page hands it, the size it is shown at, the frames it shows, the
 // clock held while the page shows the frame step by step, the lab, and the
 // end of the program.

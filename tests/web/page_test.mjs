@@ -7,7 +7,7 @@
 // and Portuguese; Esc, and starting again.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, readFileSync } from 'node:fs';
+import { existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { after, before, test } from 'node:test';
@@ -26,6 +26,7 @@ const modules = await Promise.all([import('pngjs'), import('../../tools/chromium
   .catch(() => lacking.push('the npm packages of package.json'));
 if (lacking.length) {
   console.log(`web: skipped, needs ${lacking.join(', ')}`);
+  if (process.env.QUENLADE_SKIPPED) writeFileSync(`${process.env.QUENLADE_SKIPPED}/web`, `${lacking.join(', ')}\n`);
   process.exit(77);
 }
 const [{ PNG }, { launch, serve }, axePath] = modules;

@@ -39,6 +39,7 @@ function say(what) {
 // program's own frame.
 export function writeLink(text) {
   state.link = text;
+  if (state.note && ['copied', 'selected'].includes(state.note[0])) say(null);  // that C is no longer the lab's
   const address = new URL(location.href);
   address.hash = text;
   history.replaceState(history.state, '', address.href);
