@@ -35,6 +35,25 @@ function say(what) {
   showNote();
 }
 
+// While a lab's changed calls are drawn, the page says so beside the
+// picture, running or stepping (a link shows no list until Steps), with the
+// way back; a screen reader hears it as it comes and goes.
+export function showLabOn() {
+  const on = byId('lab-on'), said = state.said;
+  if (!state.changed || state.ended) return on.replaceChildren();
+  if (!on.children.length) {
+    const back = Object.assign(document.createElement('button'), { id: 'lab-back' });
+    back.addEventListener('click', backToProgram);
+    on.replaceChildren(document.createElement('span'), ' ', back);
+  }
+  on.children[0].textContent = said.labOn;
+  on.children[1].textContent = said.labBack;
+}
+function backToProgram() {
+  labCall('web_lab_reset');
+  say(null);
+}
+
 // The address holds the lab in use, as the frame gives its text; none, the
 // program's own frame.
 export function writeLink(text) {
@@ -198,14 +217,12 @@ export function wireLab() {
     state.editing = !state.editing;
     editButton.setAttribute('aria-pressed', state.editing);
     list.classList.toggle('lab', state.editing);
+    document.documentElement.classList.toggle('editing', state.editing);
     byId('lab-tools').hidden = !state.editing;
     if (!state.editing) cPart.hidden = true;
     showList();
   });
-  byId('lab-reset').addEventListener('click', () => {
-    labCall('web_lab_reset');
-    say(null);
-  });
+  byId('lab-reset').addEventListener('click', backToProgram);
   // The C, shown and selected; copied too where the browser lets the page
   // write the clipboard (not always from a file).
   byId('lab-c').addEventListener('click', async () => {
