@@ -164,6 +164,15 @@ function label(png) {
   return box[2];
 }
 
+// The right end of the step caption's second line (the stack's depth), left
+// of the y axis's letter: its white pixels 466 to 474 rows up from the
+// window's bottom, above the first line's descenders.
+function depthLineEnd(png) {
+  let end = 0;
+  for (let y = 466; y <= 474; y++) for (let x = 0; x < 170; x++) if (looks(png, [x, y], 'white')) end = Math.max(end, x);
+  return end;
+}
+
 test('both modes draw the cubes, axes and label where the model puts them, as the native program does', async (t) => {
   const gzipped = gzipSync(readFileSync(`${pageDir}/index.html`)).length;
   assert.ok(gzipped <= 100000, `the page is ${gzipped} bytes gzipped, over 100 KB`);
@@ -550,7 +559,13 @@ test('English or Portuguese: from the browser\'s languages, from the link, from 
   await expectStepWords(page, 'on', 'pt-BR');
   for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the pop: a ghost too
   const portuguese = [...running, ...await pageWords(page)];
-  await page.click('[data-lang="en"]');
+  // The canvas's caption says the stack's depth in the page's language:
+  // "profundidade 1" runs on well past "depth 1".
+  const shot = async () => PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
+  const pt = depthLineEnd(await shot());
+  await frameOf(page, () => page.click('[data-lang="en"]'));
+  const en = depthLineEnd(await shot());
+  assert.ok(pt > en + 30, `the caption's depth line ends at ${pt} in Portuguese, at ${en} in English`);
   assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['en', '?lang=en', '#lab']);
   const english = new Set(await pageWords(page));
   await frameOf(page, () => page.click('#steps'));

@@ -8,9 +8,11 @@
 import { byId, state } from './state.js';
 import { linkTo } from './words.js';
 
-// The lab's calls into the program; undefined before the program runs and
-// after it ends. Never from inside a frame (Module.onFrame).
+// The lab's calls into the program (and the caption's word for depth);
+// undefined before the program runs and after it ends. Never from inside a
+// frame (Module.onFrame).
 const types = {
+  web_depth_word: [null, ['string']],
   web_lab_read: ['string', ['string']], web_lab_c: ['string', []], web_lab_reset: [null, []],
   web_lab_number: [null, ['number', 'number', 'number']], web_lab_swap: [null, ['number']],
   web_lab_switch: [null, ['number']],

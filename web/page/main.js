@@ -6,7 +6,7 @@
 // web/page_bridge.cpp is the program's side.
 import { byId, setText, state } from './state.js';
 import { chooseLanguage, linkTo, readEnglish, useLanguage, vector, words } from './words.js';
-import { readLink, showLabOn, showList, showNote, wireLab, writeLink } from './lab.js';
+import { labCall, readLink, showLabOn, showList, showNote, wireLab, writeLink } from './lab.js';
 import { setStep, showCalls, showStack, wireSteps } from './steps.js';
 import { wireKeys } from './keys.js';
 import { fitCanvas, wireLayout } from './layout.js';
@@ -32,6 +32,7 @@ function sayFrame() {
 function setLanguage(code) {
   useLanguage(code);
   sayFrame(), setStep(state.step), showStack(state.calls[state.step - 1]), showList(), showNote(), showLabOn();
+  labCall('web_depth_word', state.said.depthWord);  // the canvas's caption too, once the program runs
   if (state.ended) status.textContent = state.said.ended(state.exitStatus);
   else if (status.textContent) status.textContent = state.said.noWebGL;
 }
@@ -56,7 +57,7 @@ Module.onFrame = (json) => {
   if (Module.frames++ === 0) {
     document.body.dataset.firstFrame = performance.now();
     requestAnimationFrame(fitCanvas);
-    queueMicrotask(readLink);  // once the program runs, outside its drawing
+    queueMicrotask(() => (readLink(), labCall('web_depth_word', state.said.depthWord)));  // once the program runs, outside its drawing
   }
   state.scene = { pushPop: frame.push_pop, eye: frame.eye, label: frame.label };
   sayFrame();

@@ -15,6 +15,7 @@ export const words = {
     step: (n, count, call, origin, x, depth) => `Step ${n} of ${count}, ${call}: the frame's origin is at ${origin}; ` +
       `its x axis points along ${x}; ${words.en.depth(depth)}`,
     depth: (d) => `${d} ${d === 1 ? 'matrix' : 'matrices'} on the stack`,
+    depthWord: 'depth',  // in the canvas's caption, before the stack's depth
     vector: (v) => v.join(', '),
     stepper: ['Steps', 'stop and step', 'Run', 'leave the steps'],
     heads: ['x axis', 'y axis', 'z axis', 'origin'], row: 'row',
@@ -41,6 +42,7 @@ export const words = {
     step: (n, count, call, origin, x, depth) => `Passo ${n} de ${count}, ${call}: a origem do referencial está em ` +
       `${origin}; seu eixo x aponta para ${x}; ${words['pt-BR'].depth(depth)}`,
     depth: (d) => `${d} ${d === 1 ? 'matriz' : 'matrizes'} na pilha`,
+    depthWord: 'profundidade',
     vector: (v) => `(${v.join('; ')})`,
     stepper: ['Passos', 'parar e seguir', 'Rodar', 'sair dos passos'],
     heads: ['eixo x', 'eixo y', 'eixo z', 'origem'], row: 'linha',
