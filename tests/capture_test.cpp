@@ -456,8 +456,7 @@ int main(int argc, char **argv)
 {
     testing::InitGoogleTest(&argc, argv);
     if (!GTEST_FLAG_GET(list_tests) && std::system("command -v xvfb-run >/dev/null") != 0) {
-        puts(testkit::skip_note("capture", "xvfb-run")
-                 .c_str());
+        puts(testkit::skip_note("capture", "xvfb-run").c_str());
         return testkit::skipped;
     }
     return RUN_ALL_TESTS();
