@@ -38,8 +38,9 @@ const matrix identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 struct recording_state {
     int step = 0;  // shown, 0 for none
     enum { before_view, in_view, after_view } part = before_view;
-    int quiet = 0;      // inside a call whose own calls are not steps
-    bool band = false;  // the caption has a band of its own above the scene
+    int quiet = 0;                     // inside a call whose own calls are not steps
+    bool band = false;                 // the caption has a band of its own above the scene
+    std::string depth_word = "depth";  // before the stack's depth in the caption
     matrix view = identity, view_inverse = identity;
     matrix last = identity;                      // the top after the last call seen
     std::vector<matrix> stack, modelview_stack;  // as in frame_call
@@ -167,7 +168,7 @@ void draw_step(int step, const frame_call &c)
     glColor4fv(white);
     std::string caption = std::to_string(step) + ". " + c.call;
     std::string depth =
-        "depth " + std::to_string(c.depth) + (c.error.empty() ? "" : "  " + c.error);
+        rec.depth_word + " " + std::to_string(c.depth) + (c.error.empty() ? "" : "  " + c.error);
     const float top = static_cast<float>(viewport[3]);
     // A capital 15 pixels high in the band; over the scene, 11 in a 500-pixel
     // window, and as much larger as the window is (a projector's canvas).
@@ -371,6 +372,11 @@ void show_step(int step)
 void caption_in_band(bool band)
 {
     rec.band = band;
+}
+
+void caption_depth_word(const std::string &word)
+{
+    rec.depth_word = word;
 }
 
 int shown_step()

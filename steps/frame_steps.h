@@ -76,6 +76,10 @@ int shown_step();
 // window above the scene, larger (quenlade-capture's pictures).
 void caption_in_band(bool band);
 
+// The word before the stack's depth in the caption: GL's "depth" unless
+// told otherwise (the page, in its language).
+void caption_depth_word(const std::string &word);
+
 // The calls of the cube part of the last frame drawn, at a step or not.
 const std::vector<frame_call> &step_calls();
 

@@ -136,6 +136,14 @@ EMSCRIPTEN_KEEPALIVE const char *web_lab_c()
     return lab_answer.c_str();
 }
 
+// The word for the stack's depth in the step's caption, in the page's
+// language; the next frame draws it.
+EMSCRIPTEN_KEEPALIVE void web_depth_word(const char *word)
+{
+    caption_depth_word(word ? word : "depth");
+    glutPostRedisplay();
+}
+
 // The canvas's new size in pixels, square: the page draws at the size the
 // canvas is shown. GLUT tells the program, as a window manager's resize does.
 EMSCRIPTEN_KEEPALIVE void web_resize(int side)

@@ -102,6 +102,16 @@ async function open(address = url, viewport = { width: 516, height: 900 }, langu
   return page;
 }
 
+// A control as a user reaches it: scrolled to the middle of the screen
+// first, clear of what stays in view over the page (Back and Next at a
+// phone's bottom, the canvas at the top in the lab); then clicked.
+async function reach(page, target) {
+  const handle = typeof target === 'string' ? await page.$(target) : target;
+  await handle.evaluate((e) => e.scrollIntoView({ block: 'center' }));
+  return handle;
+}
+const clickOn = async (page, target) => (await reach(page, target)).click();
+
 // An action and the frame that follows it; what the canvas shows then.
 async function frameOf(page, action) {
   const frames = await page.evaluate(() => Module.frames);
@@ -153,6 +163,15 @@ function label(png) {
   assert.ok(box[0] >= left - 1 && box[0] <= left + 6 && box[1] >= capitals - 1.5 && box[1] <= tallest + 1,
     `the label's left and top at ${box.slice(0, 2)}, not ${left} and ${capitals} to ${tallest}`);
   return box[2];
+}
+
+// The right end of the step caption's second line (the stack's depth), left
+// of the y axis's letter: its white pixels 466 to 474 rows up from the
+// window's bottom, above the first line's descenders.
+function depthLineEnd(png) {
+  let end = 0;
+  for (let y = 466; y <= 474; y++) for (let x = 0; x < 170; x++) if (looks(png, [x, y], 'white')) end = Math.max(end, x);
+  return end;
 }
 
 test('both modes draw the cubes, axes and label where the model puts them, as the native program does', async (t) => {
@@ -245,7 +264,7 @@ test('on a phone, opened from a file: no sideways scrolling, each button taps it
     const key = await button.evaluate((b) => b.querySelector('b').textContent);
     if (key === 'Esc') continue;  // the last
     const character = key === 'Space' ? 32 : key.charCodeAt(0);
-    const shown = await picture(page, () => button.tap());
+    const shown = await picture(page, async () => (await reach(page, button)).tap());
     codes.push(character);
     if (character === 32) assert.ok(label(shown) < end - 30, `after Space, the label ends at ${label(shown)}, not before ${end}`);
   }
@@ -255,7 +274,7 @@ test('on a phone, opened from a file: no sideways scrolling, each button taps it
     assert.equal(await markedStep(page), step, `after tapping ${button}`);
     assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360, `sideways scrolling after ${button}`);
   }
-  await page.tap('#keys button[data-key="27"]');
+  await (await reach(page, '#keys button[data-key="27"]')).tap();
   await page.waitForFunction(() => document.body.dataset.exitStatus === '0');
   await page.close();
 });
@@ -309,10 +328,10 @@ test('the stack as cards: the native numbers at every step of both modes, a push
         assert.ok(close(ghost.rows, rows(native[n - 2].world), 0.006), `${where}, step ${n}: the ghost is not the popped frame`);
       }
     }
-    await page.click('label[for="raw"]');
+    await clickOn(page, 'label[for="raw"]');
     const top = (await cards())[native.at(-1).ghost ? 1 : 0];  // under the ghost, after a pop
     assert.ok(close(top.rows, rows(native.at(-1).modelview, 4), 0.006), `${where}: the top card as GL returns it`);
-    await page.click('label[for="raw"]');
+    await clickOn(page, 'label[for="raw"]');
     await frame(() => page.click('#steps'));
   }
   // Steps, Run, Space and seven steps on before the next frame: the frame
@@ -428,9 +447,9 @@ test('in words and by keyboard: axe-core finds nothing; the canvas says what it 
       await frameOf(page, () => page.keyboard.press(key));
       assert.equal(await markedStep(page), step, `${where}: after ${key}`);
     }
-    await page.click('label[for="raw"]');
+    await clickOn(page, 'label[for="raw"]');
     assert.deepEqual(await violations(page), [], `axe-core, stepping, ${where}`);
-    await page.click('label[for="raw"]');
+    await clickOn(page, 'label[for="raw"]');
     await frameOf(page, () => page.click('#steps'));
     await page.keyboard.press('PageDown');
     assert.equal(await markedStep(page), 0, 'Page Down is the browser\'s when not stepping');
@@ -548,7 +567,13 @@ test('English or Portuguese: from the browser\'s languages, from the link, from 
   await expectStepWords(page, 'on', 'pt-BR');
   for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the pop: a ghost too
   const portuguese = [...running, ...await pageWords(page)];
-  await page.click('[data-lang="en"]');
+  // The canvas's caption says the stack's depth in the page's language:
+  // "profundidade 1" runs on well past "depth 1".
+  const shot = async () => PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
+  const pt = depthLineEnd(await shot());
+  await frameOf(page, () => page.click('[data-lang="en"]'));
+  const en = depthLineEnd(await shot());
+  assert.ok(pt > en + 30, `the caption's depth line ends at ${pt} in Portuguese, at ${en} in English`);
   assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['en', '?lang=en', '#lab']);
   const english = new Set(await pageWords(page));
   await frameOf(page, () => page.click('#steps'));
@@ -601,17 +626,17 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   await page.evaluate(() => { window.clockHeld = true; });
   for (let i = 0; i < 2; i++) await frameOf(page, () => page.keyboard.press('Space'));  // both angles 0
   await startSteps(page);
-  await page.click('#edit');
+  await clickOn(page, '#edit');
   const row = (n) => `#calls > li:nth-child(${n})`, number = async (n, j) => (await page.$$(`${row(n)} input[type="number"]`))[j];
-  const typed = (n, j, text) => async () => (await (await number(n, j)).click(), page.keyboard.type(text));
-  for (const action of [() => page.click(`${row(2)} button`), typed(3, 0, '30'), () => page.click(`${row(5)} input[type="checkbox"]`),
+  const typed = (n, j, text) => async () => (await clickOn(page, await number(n, j)), page.keyboard.type(text));
+  for (const action of [() => clickOn(page, `${row(2)} button`), typed(3, 0, '30'), () => clickOn(page, `${row(5)} input[type="checkbox"]`),
     typed(6, 0, '2'), () => page.keyboard.press('ArrowUp')]) {
     await frameOf(page, action);
     await page.waitForFunction(() => decodeURIComponent(location.hash) === `#${Module.steps.map((c) => c.lab).join(';')}`, { timeout: 5000 })
       .catch(() => assert.fail(`the link is not the frame's calls after ${action}`));
   }
   await page.keyboard.press('ArrowRight');
-  const box = await (await number(8, 0)).boundingBox(), [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
+  const box = await (await reach(page, await number(8, 0))).boundingBox(), [x, y] = [box.x + box.width / 2, box.y + box.height / 2];
   await page.mouse.move(x, y);
   await frameOf(page, async () => (await page.mouse.down(), await page.mouse.move(x + 60, y, { steps: 4 }), page.mouse.up()));
   const dragged = await (await number(8, 0)).evaluate((input) => input.value);
@@ -622,7 +647,11 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   await page.waitForFunction((text) => decodeURIComponent(location.hash) === `#${text}`, { timeout: 5000 }, text)
     .catch(async () => assert.equal(await page.evaluate(() => location.hash), `#${text}`));
 
-  const web = await picture(page, () => page.click('#steps'));
+  // Running, the canvas is 500 pixels wide again (in the lab, on a screen
+  // held upright, it was smaller, at the top): the picture once drawn so.
+  await frameOf(page, () => page.click('#steps'));
+  await page.waitForFunction(() => canvas.width === 500, { timeout: 5000 });
+  const web = await picture(page, () => page.evaluate(() => Module._web_show_step(0)));
   execFileSync(process.env.QUENLADE_CAPTURE, ['--calls', text, `${tmpdir()}/page-test-lab.png`]);
   const native = PNG.sync.read(readFileSync(`${tmpdir()}/page-test-lab.png`));
   const [differ, cubes] = cubesDiffer(web, native);
@@ -630,11 +659,11 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   assert.ok(cubes > 2000 && differ <= cubes * 0.02, `${differ} of ${cubes} cube pixels differ from quenlade-capture --calls`);
 
   await frameOf(page, () => page.click('#steps'));
-  await frameOf(page, () => page.click('#lab-reset'));
+  await frameOf(page, () => clickOn(page, '#lab-reset'));
   await page.waitForFunction(() => location.hash === '', { timeout: 5000 })
     .catch(async () => assert.fail(`the link still holds ${await page.evaluate(() => location.hash)} after The program's calls`));
-  await frameOf(page, () => page.click(`${row(1)} input[type="checkbox"]`));
-  await page.click('#lab-c');
+  await frameOf(page, () => clickOn(page, `${row(1)} input[type="checkbox"]`));
+  await clickOn(page, '#lab-c');
   assert.deepEqual(await page.$$eval('#calls > li', (items) => items.map((item, i) => [i + 1, item.querySelector('.gl-error')])
     .filter(([, mark]) => !mark.hidden).map(([n, mark]) => [n, mark.lastChild.textContent])), [[5, 'GL_STACK_UNDERFLOW']]);
   assert.match(await page.$eval('#c-code', (c) => c.value), /\/\/ glPushMatrix\(\);/);
@@ -654,4 +683,202 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
     assert.deepEqual(await opened.evaluate(() => [document.getElementById('lab-said').textContent, window.ran ?? 0]), [said, 0]);
     await opened.close();
   }
+});
+
+// The cards' titles, as an independent model tells each matrix's story from
+// the calls' names alone: a push starts a story (the view's is gluLookAt's),
+// a pop ends the top's (at the view, it pops nothing: GL refuses), a call
+// switched off in the lab does nothing, and any other call but a cube
+// changes the top. Each title is also held to the numbers under it: a
+// matrix last changed (or pushed) at step k is the frame the top held after
+// step k; the view, never changed, the world itself.
+const titleWords = {
+  en: {
+    story: ({ from, changed }) => `${from ? `pushed by call ${from}` : 'set by gluLookAt'}` +
+      `${changed.length ? `, then changed by call${changed.length > 1 ? 's' : ''} ${listed(changed, 'and')}` : ''}`,
+    matrix: (i, story, top) => `Matrix ${i}, ${story}${top ? ': the current one, on top' : ''}`,
+    ghost: (i, story, n) => `Matrix ${i}, ${story}, popped by call ${n}: the ghost`,
+  },
+  'pt-BR': {
+    story: ({ from, changed }) => `${from ? `empilhada pela chamada ${from}` : 'definida por gluLookAt'}` +
+      `${changed.length ? `, depois mudada pela${changed.length > 1 ? 's chamadas' : ' chamada'} ${listed(changed, 'e')}` : ''}`,
+    matrix: (i, story, top) => `Matriz ${i}, ${story}${top ? ': a atual, no topo' : ''}`,
+    ghost: (i, story, n) => `Matriz ${i}, ${story}, desempilhada pela chamada ${n}: o fantasma`,
+  },
+};
+function listed(numbers, and) {
+  return numbers.length > 1 ? `${numbers.slice(0, -1).join(', ')} ${and} ${numbers.at(-1)}` : `${numbers[0]}`;
+}
+// The stack of stories after each call: [{ stack, ghost }], bottom first.
+function storiesOf(calls) {
+  const stack = [{ from: 0, changed: [] }];
+  return calls.map((c, k) => {
+    const n = k + 1, off = c.call.startsWith('//');
+    let ghost = null;
+    if (off || c.name === 'glutSolidCube') ;
+    else if (c.name === 'glPushMatrix') stack.push({ from: n, changed: [] });
+    else if (c.name === 'glPopMatrix') ghost = stack.length > 1 ? stack.pop() : null;
+    else stack.at(-1).changed.push(n);
+    return { stack: stack.map((s) => ({ from: s.from, changed: [...s.changed] })), ghost };
+  });
+}
+const noSwap = 'glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glPopMatrix();glTranslatef(1.5,1.5,0);' +
+  'glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()';
+
+test('each card says what its matrix is now: at every step of both modes and in labs, in both languages, true to its numbers', async () => {
+  const rowsOf = (m) => [0, 1, 2].map((r) => [0, 1, 2, 3].map((c) => m[c * 4 + r]));
+  const world = [[1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0]];
+  for (const [lang, keys, link] of [['en', [], ''], ['pt-BR', ['Space'], ''], ['en', ['Space'], ''], ['pt-BR', [], ''],
+    ['en', [], `-${noSwap}`],  // the first push off: the first pop has nothing to pop
+    ['pt-BR', [], 'glTranslatef(1,0,0);glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(0.5,0,0);glutSolidCube(0.5);' +
+      'glPushMatrix();glTranslatef(1.5,1.5,0);glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix();glPopMatrix()']]) {
+    const page = await open(`${url}?lang=${lang}${link && `#${link}`}`);
+    for (const key of keys) await frameOf(page, () => page.keyboard.press(key));
+    const calls = await startSteps(page), model = storiesOf(calls), said = titleWords[lang];
+    for (let n = 1; n <= calls.length; n++) {
+      if (n > 1) await frameOf(page, () => page.keyboard.press('ArrowRight'));
+      const where = `${lang}, ${keys.join() || 'push/pop'}, ${link ? 'a lab' : 'the program'}: step ${n}, ${calls[n - 1].call}`;
+      const { stack, ghost } = model[n - 1], steps = await page.evaluate(() => Module.steps);
+      const cards = await page.$$eval('#cards > li', (items) => items.map((card) => ({ title: card.querySelector('h3').textContent,
+        rows: [...card.querySelectorAll('tbody tr')].map((row) => [...row.querySelectorAll('td')].map((td) => Number(td.textContent.replace(',', '.')))) })));
+      const expected = [...stack.map((s, i) => ({ title: said.matrix(i + 1, said.story(s), i === stack.length - 1), story: s })).reverse(),
+        ...(ghost ? [{ title: said.ghost(stack.length + 1, said.story(ghost), n), story: ghost }] : [])];
+      if (ghost) expected.unshift(expected.pop());  // the ghost's card is first, above the stack
+      assert.deepEqual(cards.map((c) => c.title), expected.map((e) => e.title), where);
+      expected.forEach(({ story }, i) => {
+        const last = story.changed.at(-1) ?? story.from, shown = last ? rowsOf(steps[last - 1].world) : world;
+        assert.ok(cards[i].rows.flat().every((v, j) => Math.abs(v - shown.flat()[j]) <= 0.006),
+          `${where}: the card "${cards[i].title}" shows ${cards[i].rows}, not ${shown}`);
+      });
+    }
+    await page.close();
+  }
+});
+
+// A lab's calls in use are said beside the picture, running or stepping,
+// with the way back; nothing is said of a lab of the other mode, of the
+// program's own calls, or after Back to the program's calls.
+test('a lab says it is one, with the way back; the program\'s calls say nothing', async () => {
+  const swapped = 'glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);glPopMatrix();glTranslatef(1.5,1.5,0);' +
+    'glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.5);glPopMatrix()';
+  const banner = (page) => page.evaluate(() => {
+    const on = document.getElementById('lab-on'), box = on.getBoundingClientRect(), stepper = document.getElementById('stepper');
+    const floor = getComputedStyle(stepper).position === 'fixed' ? stepper.getBoundingClientRect().top : innerHeight;
+    return { said: on.textContent, role: on.getAttribute('role'), seen: box.height > 0 && box.top >= 0 && box.bottom <= floor };
+  });
+  const lab = 'A lab: these cubes follow changed calls, not the program\'s own. Back to the program\'s calls';
+  for (const [address, keys, said, viewport] of [[`${url}#${swapped}`, [], lab], [`${url}#${swapped}`, ['ArrowRight'], lab],
+    [`${url}?lang=pt-BR#${swapped}`, [], 'Um laboratório: estes cubos seguem chamadas mudadas, não as do próprio programa. ' +
+      'Voltar às chamadas do programa', { width: 1920, height: 1080 }],
+    [`${url}#${swapped}`, ['Space'], ''], [`${url}#${noSwap}`, [], ''], [url, [], '']]) {
+    const page = await open(address, viewport), where = `${address.slice(url.length) || 'no lab'}, ${keys}`;
+    for (const key of keys) await frameOf(page, () => page.keyboard.press(key));
+    await page.waitForFunction((said) => document.getElementById('lab-on').textContent === said, { timeout: 5000 }, said).catch(() => {});
+    assert.deepEqual(await banner(page), { said, role: 'status', seen: !!said }, where);
+    if (said) {
+      await frameOf(page, () => clickOn(page, '#lab-back'));
+      await page.waitForFunction(() => !document.getElementById('lab-on').textContent, { timeout: 5000 }).catch(() => {});
+      assert.deepEqual([(await banner(page)).said, await page.evaluate(() => location.hash)], ['', ''], `${where}: Back to the program's calls`);
+    }
+    await page.close();
+  }
+});
+
+// The back of a room: at 1920x1080, stepping in the lab, every text a
+// student reads is 20 px or more, and the cards' numbers are the largest
+// beside the canvas. Left out: the report, sized for its lines to fit a
+// row.
+test('legible from the back of a room: the text grows with the canvas, the numbers the largest', async () => {
+  const page = await open(url, { width: 1920, height: 1080 });
+  await startSteps(page);
+  for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));
+  await clickOn(page, '#edit');
+  const sizes = await page.evaluate(() => {
+    const texts = [], walk = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+    for (let node; (node = walk.nextNode());) {
+      const e = node.parentElement;
+      if (!node.textContent.trim() || !e.getClientRects().length || e.closest('#report, .unseen, script')) continue;
+      texts.push([(e.closest('[id]') ?? e).id || e.tagName, e.closest('.card tbody') ? 'NUMBER' : e.tagName, node.textContent.trim().slice(0, 20), parseFloat(getComputedStyle(e).fontSize)]);
+    }
+    for (const input of document.querySelectorAll('#calls input[type="number"]'))
+      texts.push(['calls', 'INPUT', input.value, parseFloat(getComputedStyle(input).fontSize)]);
+    return texts;
+  });
+  const small = sizes.filter(([, , , size]) => size < 20);
+  assert.deepEqual(small, [], 'text under 20 px at 1920x1080');
+  const numbers = Math.min(...sizes.filter(([, kind]) => kind === 'NUMBER').map(([, , , size]) => size));
+  const larger = sizes.filter(([, kind, , size]) => kind !== 'NUMBER' && size >= numbers);
+  assert.deepEqual(larger, [], `text as large as the cards' numbers (${numbers} px) or larger`);
+  await page.close();
+});
+
+// One thumb on a phone, either way up: after Steps and Next, from the top
+// of the page or from its end, Next and the whole canvas with the step's
+// words are in view together, nothing over them; the page's end clears the
+// buttons that stay over it. In the lab on a screen held upright, the
+// canvas stays whole in view, above a number being changed.
+test('a phone either way up: Back and Next in reach, the canvas and its words in view; the lab under the canvas', async () => {
+  const box = (page, ...ids) => page.evaluate((ids) => ids.map((id) => document.getElementById(id).getBoundingClientRect().toJSON()), ids);
+  const apart = (a, b) => a.bottom <= b.top || b.bottom <= a.top || a.right <= b.left || b.right <= a.left;
+  const inside = (a, height) => a.top >= 0 && a.bottom <= height;
+  for (const [width, height] of [[360, 640], [640, 360], [390, 844], [844, 390]]) {
+    for (const lang of ['en', 'pt-BR']) {
+      const where = `${width}x${height}, ${lang}`;
+      const page = await open(`${url}?lang=${lang}`, { width, height, isMobile: true, hasTouch: true });
+      await frameOf(page, () => page.tap('#steps'));
+      for (const [from, scroll] of [['the top', 0], ['the end', 1e6], ['the end', 1e6]]) {
+        await page.evaluate((y) => scrollTo(0, y), scroll);
+        await frameOf(page, () => page.tap('#next'));
+        await page.waitForFunction(() => scrollY >= 0, { timeout: 1000 });
+        const [next, canvas, caption, stepper] = await box(page, 'next', 'canvas', 'caption', 'stepper');
+        assert.ok(inside(next, height) && inside(canvas, height) && inside(caption, height),
+          `${where}: after Next from ${from}, Next ${next.top}-${next.bottom}, canvas ${canvas.top}-${canvas.bottom}, ` +
+          `words ${caption.top}-${caption.bottom}`);
+        assert.ok(apart(canvas, stepper) && apart(caption, stepper), `${where}: after Next from ${from}, the buttons cover the canvas or its words`);
+      }
+      await page.evaluate(() => scrollTo(0, 1e6));
+      const [log, stepper] = await box(page, 'log', 'stepper');
+      assert.ok(log.bottom <= stepper.top, `${where}: the page's end under the buttons`);
+      if (width < height) {
+        await clickOn(page, '#edit');
+        for (const n of [2, 8]) {
+          const input = await reach(page, `#calls > li:nth-child(${n}) input[type="number"]`);
+          await input.focus();
+          await page.keyboard.press('ArrowUp');
+          const [canvasNow, stepperNow] = await box(page, 'canvas', 'stepper'), field = (await input.boundingBox());
+          assert.ok(inside(canvasNow, height) && field.y >= canvasNow.bottom && field.y + field.height <= stepperNow.top,
+            `${where}: call ${n}'s number at ${field.y}, the canvas at ${canvasNow.top}-${canvasNow.bottom}`);
+        }
+      }
+      await page.close();
+    }
+  }
+});
+
+// The smaller things: the report's lines on one row each at every size;
+// after Copy as C and Esc, only the end is said.
+test('each report line on one row at every size; after Copy as C and Esc, the end alone is said', async () => {
+  for (const [width, height] of [[360, 640], [640, 360], [390, 844], [844, 390], [1280, 720], [1920, 1080]]) {
+    const mobile = width * height < 800000, page = await open(url, { width, height, isMobile: mobile, hasTouch: mobile });
+    for (const key of [...Array(12).fill('x'), ...Array(3).fill('y'), 'Z']) await page.keyboard.press(key);
+    await expectLines(page, reportLines([...Array(12).fill(120), ...Array(3).fill(121), 90]), `${width}x${height}`);
+    const rows = await page.evaluate(() => [...document.getElementById('report').childNodes].map((line) => {
+      const range = document.createRange();
+      range.setStart(line, 0), range.setEnd(line, line.length - 1);
+      return new Set([...range.getClientRects()].map((r) => Math.round(r.top))).size;
+    }));
+    assert.deepEqual(rows, rows.map(() => 1), `${width}x${height}: rows of each report line`);
+    await page.close();
+  }
+  const page = await open();
+  await startSteps(page);
+  await clickOn(page, '#edit');
+  await clickOn(page, '#lab-c');
+  await page.waitForFunction(() => document.getElementById('lab-said').textContent, { timeout: 5000 });
+  await page.focus('#canvas');
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => document.body.dataset.exitStatus !== undefined);
+  assert.deepEqual(await page.evaluate(() => ['status-text', 'lab-said', 'lab-on'].map((id) => document.getElementById(id).textContent)),
+    ['Quenlade has ended (Esc, status 0).', '', ''], 'after Copy as C and Esc');
+  await page.close();
 });

@@ -8,9 +8,11 @@
 import { byId, state } from './state.js';
 import { linkTo } from './words.js';
 
-// The lab's calls into the program; undefined before the program runs and
-// after it ends. Never from inside a frame (Module.onFrame).
+// The lab's calls into the program (and the caption's word for depth);
+// undefined before the program runs and after it ends. Never from inside a
+// frame (Module.onFrame).
 const types = {
+  web_depth_word: [null, ['string']],
   web_lab_read: ['string', ['string']], web_lab_c: ['string', []], web_lab_reset: [null, []],
   web_lab_number: [null, ['number', 'number', 'number']], web_lab_swap: [null, ['number']],
   web_lab_switch: [null, ['number']],
@@ -33,6 +35,25 @@ export function showNote() {
 function say(what) {
   state.note = what;
   showNote();
+}
+
+// While a lab's changed calls are drawn, the page says so beside the
+// picture, running or stepping (a link shows no list until Steps), with the
+// way back; a screen reader hears it as it comes and goes.
+export function showLabOn() {
+  const on = byId('lab-on'), said = state.said;
+  if (!state.changed || state.ended) return on.replaceChildren();
+  if (!on.children.length) {
+    const back = Object.assign(document.createElement('button'), { id: 'lab-back' });
+    back.addEventListener('click', backToProgram);
+    on.replaceChildren(document.createElement('span'), ' ', back);
+  }
+  on.children[0].textContent = said.labOn;
+  on.children[1].textContent = said.labBack;
+}
+function backToProgram() {
+  labCall('web_lab_reset');
+  say(null);
 }
 
 // The address holds the lab in use, as the frame gives its text; none, the
@@ -199,14 +220,12 @@ export function wireLab() {
     state.editing = !state.editing;
     editButton.setAttribute('aria-pressed', state.editing);
     list.classList.toggle('lab', state.editing);
+    document.documentElement.classList.toggle('editing', state.editing);
     byId('lab-tools').hidden = !state.editing;
     if (!state.editing) cPart.hidden = true;
     showList();
   });
-  byId('lab-reset').addEventListener('click', () => {
-    labCall('web_lab_reset');
-    say(null);
-  });
+  byId('lab-reset').addEventListener('click', backToProgram);
   // The C, shown and selected; copied too where the browser lets the page
   // write the clipboard (not always from a file).
   byId('lab-c').addEventListener('click', async () => {

@@ -6,7 +6,7 @@
 // web/page_bridge.cpp is the program's side.
 import { byId, setText, state } from './state.js';
 import { chooseLanguage, linkTo, readEnglish, useLanguage, vector, words } from './words.js';
-import { readLink, showList, showNote, wireLab, writeLink } from './lab.js';
+import { labCall, readLink, showLabOn, showList, showNote, wireLab, writeLink } from './lab.js';
 import { setStep, showCalls, showStack, wireSteps } from './steps.js';
 import { wireKeys } from './keys.js';
 import { fitCanvas, wireLayout } from './layout.js';
@@ -31,7 +31,8 @@ function sayFrame() {
 // Everything the page says, said again in another language.
 function setLanguage(code) {
   useLanguage(code);
-  sayFrame(), setStep(state.step), showStack(state.calls[state.step - 1]), showList(), showNote();
+  sayFrame(), setStep(state.step), showStack(state.calls[state.step - 1]), showList(), showNote(), showLabOn();
+  labCall('web_depth_word', state.said.depthWord);  // the canvas's caption too, once the program runs
   if (state.ended) status.textContent = state.said.ended(state.exitStatus);
   else if (status.textContent) status.textContent = state.said.noWebGL;
 }
@@ -56,11 +57,12 @@ Module.onFrame = (json) => {
   if (Module.frames++ === 0) {
     document.body.dataset.firstFrame = performance.now();
     requestAnimationFrame(fitCanvas);
-    queueMicrotask(readLink);  // once the program runs, outside its drawing
+    queueMicrotask(() => (readLink(), labCall('web_depth_word', state.said.depthWord)));  // once the program runs, outside its drawing
   }
   state.scene = { pushPop: frame.push_pop, eye: frame.eye, label: frame.label };
   sayFrame();
   if (frame.link !== state.link) writeLink(frame.link);
+  if (frame.changed !== state.changed) state.changed = frame.changed, showLabOn();
   if (frame.step > 0) showCalls(frame.calls, frame.step, frame.c);
 };
 
@@ -99,8 +101,11 @@ Module.onExit = (code) => {
   status.textContent = state.said.ended(code);
   for (const control of document.querySelectorAll('button, input')) control.disabled = true;
   canvas.removeAttribute('tabindex');
-  byId('stepping').hidden = true;
+  byId('stepping').hidden = byId('stack').hidden = true;
+  document.documentElement.classList.remove('stepping', 'editing');
   setText(sceneLine, ''), setText(stepLine, '');
+  // What was said of the lab (Copied, say) is over with the program.
+  state.note = null, showNote(), showLabOn();
   restart.hidden = restart.disabled = false;
   restart.focus();
 };
@@ -109,7 +114,7 @@ restart.addEventListener('click', () => location.reload());
 // Without WebGL the program cannot draw: the page says so, and only that.
 if (!document.createElement('canvas').getContext('webgl')) {
   Module.noInitialRun = true;
-  for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #log')) part.hidden = true;
+  for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #stack, #log')) part.hidden = true;
   status.textContent = state.said.noWebGL;
 }
 

@@ -23,12 +23,15 @@ export const state = {
   // calls of the frame's cube part, each with the stack after it.
   step: 0,
   calls: [],
+  reveal: false,  // a step asked for: its frame brings the canvas into view
+
   // The lab (lab.js): the list being edited; the lab in use as its link's
-  // text, "" for none; which rows the list has; the control to focus once
+  // text, "" for none, and whether it is drawn; which rows the list has; the control to focus once
   // the list is made again; the number being dragged; what the page says
   // about the lab.
   editing: false,
   link: '',
+  changed: false,  // the lab's calls differ from the program's, in the mode drawn
   listShape: '',
   focusNext: null,
   drag: null,

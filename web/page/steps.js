@@ -32,11 +32,26 @@ export function setStep(n, fresh = true) {
   backButton.disabled = step <= 1;
   if (fresh || !step) nextButton.disabled = step > 0 && step >= state.calls.length;
   if (document.activeElement.disabled) (backButton.disabled ? nextButton : backButton).focus();
-  byId('stepping').hidden = step === 0;
+  byId('stepping').hidden = byId('stack').hidden = step === 0;
+  document.documentElement.classList.toggle('stepping', step > 0);
   if (fresh || !step) sayStep();
+  if (fresh && state.reveal) reveal();
+}
+// Where Back and Next stay at the bottom of the screen (a phone's, a
+// tablet's), a step asked for brings the canvas and the step's words into
+// view above them, once its words have come, wherever the page was
+// scrolled: a thumb on Next sees what it did.
+function reveal() {
+  state.reveal = false;
+  const stepper = byId('stepper').getBoundingClientRect();
+  if (getComputedStyle(byId('stepper')).position !== 'fixed') return;
+  const canvas = byId('canvas').getBoundingClientRect(), caption = byId('caption').getBoundingClientRect();
+  const top = Math.min(canvas.top, caption.top);
+  if (top < 0 || Math.max(canvas.bottom, caption.bottom) > stepper.top) window.scrollBy(0, top - 8);
 }
 export function showStep(n) {
   if (state.ended) return;
+  state.reveal = n > 0;
   setStep(call('_web_show_step', Math.max(0, n)) ?? 0, false);
 }
 export const next = () => showStep(state.step + 1);
@@ -52,7 +67,7 @@ function card(m, title, kind) {
   const heads = raw ? ['1', '2', '3', '4'] : said.heads;
   const item = document.createElement('li');
   item.className = `card ${kind}`;
-  item.innerHTML = `<h3>${title}</h3><table><thead><tr><td></td>${heads.map((h, c) =>
+  item.innerHTML = `<h3>${title}</h3><table class="${raw ? 'raw' : 'world'}"><thead><tr><td></td>${heads.map((h, c) =>
     `<th scope="col" class="c${c}">${h}</th>`).join('')}</tr></thead><tbody>${rows.map((r) =>
     `<tr><th scope="row">${raw ? `${said.row} ${r + 1}` : 'xyz'[r]}</th>${[0, 1, 2, 3].map((c) =>
     `<td>${number(m[c * 4 + r])}</td>`).join('')}</tr>`).join('')}</tbody></table>`;
@@ -63,8 +78,11 @@ export function showStack(c) {
   const raw = byId('raw').checked, said = state.said;
   const stack = raw ? c.modelview_stack : c.stack;
   const last = stack.length - 1;
-  const shown = stack.map((m, i) => card(m, said.matrix(i + 1, i === last), i === last ? 'top' : 'under'));
-  if (c.ghost) shown.push(card(raw ? c.ghost_modelview : c.ghost, said.ghost(last + 2), 'popped'));
+  // Each title says what the matrix is now, from the story the recorder
+  // kept of it as GL made it: the page works out nothing from the calls.
+  const story = (s) => said.story(s.from, s.changed);
+  const shown = stack.map((m, i) => card(m, said.matrix(i + 1, story(c.stories[i]), i === last), i === last ? 'top' : 'under'));
+  if (c.ghost) shown.push(card(raw ? c.ghost_modelview : c.ghost, said.ghost(last + 2, story(c.ghost_story), state.calls.indexOf(c) + 1), 'popped'));
   byId('cards').replaceChildren(...shown.reverse());
   byId('depth').textContent = said.depth(c.depth);
 }

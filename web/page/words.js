@@ -5,6 +5,9 @@
 // words (its label, its report lines, the GL calls) stay as they are in both.
 import { state } from './state.js';
 
+// 6; 2 and 3; 2, 3 and 4.
+const listed = (numbers, and) => (numbers.length > 1 ? `${numbers.slice(0, -1).join(', ')} ${and} ${numbers.at(-1)}` : `${numbers[0]}`);
+
 export const words = {
   en: {
     running: 'The cubes are turning.',
@@ -12,11 +15,16 @@ export const words = {
     step: (n, count, call, origin, x, depth) => `Step ${n} of ${count}, ${call}: the frame's origin is at ${origin}; ` +
       `its x axis points along ${x}; ${words.en.depth(depth)}`,
     depth: (d) => `${d} ${d === 1 ? 'matrix' : 'matrices'} on the stack`,
+    depthWord: 'depth',  // in the canvas's caption, before the stack's depth
     vector: (v) => v.join(', '),
     stepper: ['Steps', 'stop and step', 'Run', 'leave the steps'],
     heads: ['x axis', 'y axis', 'z axis', 'origin'], row: 'row',
-    matrix: (i, last) => `Matrix ${i}${i === 1 ? ', the view (gluLookAt)' : ''}${last ? ': the current one, on top' : ''}`,
-    ghost: (i) => `Matrix ${i}, popped: the ghost`,
+    // What made a matrix what it is, from the frame's story of it: the
+    // push that copied it or the view, then the calls that changed it.
+    story: (from, changed) => `${from ? `pushed by call ${from}` : 'set by gluLookAt'}${changed.length
+      ? `, then changed by ${changed.length === 1 ? 'call' : 'calls'} ${listed(changed, 'and')}` : ''}`,
+    matrix: (i, story, last) => `Matrix ${i}, ${story}${last ? ': the current one, on top' : ''}`,
+    ghost: (i, story, n) => `Matrix ${i}, ${story}, popped by call ${n}: the ghost`,
     ended: (code) => `Quenlade has ended (Esc, status ${code}).`,
     noWebGL: 'Quenlade draws with WebGL, which this browser lacks or has turned off.',
     args: { glRotatef: ['angle', 'axis x', 'axis y', 'axis z'], glTranslatef: ['x', 'y', 'z'], glutSolidCube: ['size'] },
@@ -24,6 +32,8 @@ export const words = {
     glError: 'error',
     unreadable: 'The calls after # in this page\'s address could not be read; it shows the program\'s own frame. Where:',
     copied: 'Copied: paste it into on_display.',
+    labOn: 'A lab: these cubes follow changed calls, not the program\'s own.',
+    labBack: 'Back to the program\'s calls',
     selected: 'Selected: copy it (Ctrl+C) and paste it into on_display.',
   },
   'pt-BR': {
@@ -32,11 +42,14 @@ export const words = {
     step: (n, count, call, origin, x, depth) => `Passo ${n} de ${count}, ${call}: a origem do referencial está em ` +
       `${origin}; seu eixo x aponta para ${x}; ${words['pt-BR'].depth(depth)}`,
     depth: (d) => `${d} ${d === 1 ? 'matriz' : 'matrizes'} na pilha`,
+    depthWord: 'profundidade',
     vector: (v) => `(${v.join('; ')})`,
     stepper: ['Passos', 'parar e seguir', 'Rodar', 'sair dos passos'],
     heads: ['eixo x', 'eixo y', 'eixo z', 'origem'], row: 'linha',
-    matrix: (i, last) => `Matriz ${i}${i === 1 ? ', a vista (gluLookAt)' : ''}${last ? ': a atual, no topo' : ''}`,
-    ghost: (i) => `Matriz ${i}, desempilhada: o fantasma`,
+    story: (from, changed) => `${from ? `empilhada pela chamada ${from}` : 'definida por gluLookAt'}${changed.length
+      ? `, depois mudada ${changed.length === 1 ? 'pela chamada' : 'pelas chamadas'} ${listed(changed, 'e')}` : ''}`,
+    matrix: (i, story, last) => `Matriz ${i}, ${story}${last ? ': a atual, no topo' : ''}`,
+    ghost: (i, story, n) => `Matriz ${i}, ${story}, desempilhada pela chamada ${n}: o fantasma`,
     ended: (code) => `O Quenlade terminou (Esc, código de saída ${code}).`,
     noWebGL: 'O Quenlade desenha com WebGL, que este navegador não tem ou desligou.',
     what: 'Dois cubos que giram e mostram para que serve a pilha de matrizes modelview do OpenGL.',
@@ -58,6 +71,8 @@ export const words = {
     unreadable: 'Não foi possível ler as chamadas depois do # no endereço desta página; ela mostra o quadro do ' +
       'próprio programa. Onde:',
     copied: 'Copiado: cole em on_display.',
+    labOn: 'Um laboratório: estes cubos seguem chamadas mudadas, não as do próprio programa.',
+    labBack: 'Voltar às chamadas do programa',
     selected: 'Selecionado: copie (Ctrl+C) e cole em on_display.',
     edit: 'Mudar as chamadas', labReset: 'As chamadas do programa', labC: 'Copiar como C',
     labHow: 'Digite um número, arraste-o para o lado ou mude-o com as setas para cima e para baixo; &#8645; troca ' +
