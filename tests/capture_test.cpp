@@ -410,6 +410,13 @@ TEST(Capture, CallsChangeTheFrame)
               std::string::npos)
         << out;
     EXPECT_NE(out.find("\"error\": \"GL_STACK_UNDERFLOW\""), std::string::npos) << out;
+    // Calls without push/pop, and no --mode: the mode off, with these calls.
+    std::tie(status, out) = capture(
+        "--steps --json --calls 'glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);"
+        "glTranslatef(1.5,1.5,0);glRotatef(a2,0,1,0);glutSolidCube(0.5)' steps.png");
+    EXPECT_TRUE(status == 0 && out.find("glPushMatrix") == std::string::npos &&
+                out.find("{\"call\": \"glTranslatef(1, 0, 0)\"") == 1)
+        << out;
 }
 
 // The README's pictures are still what the program draws (scripts/make-pictures

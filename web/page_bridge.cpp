@@ -109,6 +109,21 @@ EMSCRIPTEN_KEEPALIVE void web_lab_number(int k, int j, double value)
     set_number(changed, static_cast<size_t>(k), j, value);
     use(changed);
 }
+// A number moved by its own step, steps times (an arrow key), from the
+// value shown: a cube's angle from where the cube has turned.
+EMSCRIPTEN_KEEPALIVE void web_lab_nudge(int k, int j, int steps)
+{
+    lab changed = shown_lab();
+    if (k >= 0 && static_cast<size_t>(k) < changed.calls.size()) {
+        const lab_call &c = changed.calls[static_cast<size_t>(k)];
+        const bool turning = c.kind == lab_call::rotate && j == 0 && c.angle != 0;
+        const double from = !turning       ? (j >= 0 && j < 4 ? c.n[j] : 0)
+                            : c.angle == 1 ? scene_state.angle_obj1
+                                           : scene_state.angle_obj2;
+        set_number(changed, static_cast<size_t>(k), j, from + steps * rule_of(c.kind, j).step);
+    }
+    use(changed);
+}
 EMSCRIPTEN_KEEPALIVE void web_lab_swap(int k)
 {
     lab changed = shown_lab();

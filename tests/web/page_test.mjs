@@ -566,16 +566,18 @@ test('English or Portuguese: from the browser\'s languages, from the link, from 
   const running = await pageWords(page);
   await expectStepWords(page, 'on', 'pt-BR');
   for (let i = 0; i < 5; i++) await frameOf(page, () => page.keyboard.press('ArrowRight'));  // the pop: a ghost too
-  const portuguese = [...running, ...await pageWords(page)];
   // The canvas's caption says the stack's depth in the page's language:
   // "profundidade 1" runs on well past "depth 1".
   const shot = async () => PNG.sync.read(Buffer.from(await (await page.$('#canvas')).screenshot()));
   const pt = depthLineEnd(await shot());
+  const lab = async () => [...await pageWords(page), ...(await frameOf(page, () => clickOn(page, '#edit')), await pageWords(page)),
+    ...(await frameOf(page, () => clickOn(page, '#edit')), [])];  // and the lab's controls, which then close
+  const portuguese = [...running, ...await lab()];
   await frameOf(page, () => page.click('[data-lang="en"]'));
   const en = depthLineEnd(await shot());
   assert.ok(pt > en + 30, `the caption's depth line ends at ${pt} in Portuguese, at ${en} in English`);
   assert.deepEqual(await page.evaluate(() => [document.documentElement.lang, location.search, location.hash]), ['en', '?lang=en', '#lab']);
-  const english = new Set(await pageWords(page));
+  const english = new Set(await lab());
   await frameOf(page, () => page.click('#steps'));
   for (const word of await pageWords(page)) english.add(word);  // and running
   const shared = ['Quenlade', 'Esc', 'push', 'pop', 'usando', 'sem', 'modelview', 'OpenGL', 'WebGL', 'console'];
@@ -626,11 +628,18 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   await page.evaluate(() => { window.clockHeld = true; });
   for (let i = 0; i < 2; i++) await frameOf(page, () => page.keyboard.press('Space'));  // both angles 0
   await startSteps(page);
+  // Space while stepping switches the mode and starts again at its first call.
+  for (const [key, step, count] of [['ArrowRight', 2, 10], ['ArrowRight', 3, 10], ['Space', 1, 6], ['Space', 1, 10]]) {
+    await frameOf(page, () => page.keyboard.press(key));
+    assert.deepEqual([await markedStep(page), await page.evaluate(() => Module.steps.length)], [step, count], `after ${key}`);
+  }
   await clickOn(page, '#edit');
+  assert.equal((await page.$$('#calls button')).length, 9, 'a swap for each call but the last');
   const row = (n) => `#calls > li:nth-child(${n})`, number = async (n, j) => (await page.$$(`${row(n)} input[type="number"]`))[j];
   const typed = (n, j, text) => async () => (await clickOn(page, await number(n, j)), page.keyboard.type(text));
   for (const action of [() => clickOn(page, `${row(2)} button`), typed(3, 0, '30'), () => clickOn(page, `${row(5)} input[type="checkbox"]`),
-    typed(6, 0, '2'), () => page.keyboard.press('ArrowUp')]) {
+    typed(6, 0, '2'), () => page.keyboard.press('ArrowUp'),
+    async () => (await page.keyboard.down('Shift'), await page.keyboard.press('ArrowUp'), page.keyboard.up('Shift'))]) {
     await frameOf(page, action);
     await page.waitForFunction(() => decodeURIComponent(location.hash) === `#${Module.steps.map((c) => c.lab).join(';')}`, { timeout: 5000 })
       .catch(() => assert.fail(`the link is not the frame's calls after ${action}`));
@@ -643,7 +652,7 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
   assert.ok(Number(dragged) > 0, `the dragged angle is ${dragged}`);
   assert.equal(await markedStep(page), 1, 'the arrows on a number walked the steps');
   const text = 'glPushMatrix();glTranslatef(1,0,0);glRotatef(30,0,0,1);glutSolidCube(0.5);-glPopMatrix();' +
-    `glTranslatef(2.1,1.5,0);glPushMatrix();glRotatef(${dragged},0,1,0);glutSolidCube(0.5);glPopMatrix()`;
+    `glTranslatef(3.1,1.5,0);glPushMatrix();glRotatef(${dragged},0,1,0);glutSolidCube(0.5);glPopMatrix()`;
   await page.waitForFunction((text) => decodeURIComponent(location.hash) === `#${text}`, { timeout: 5000 }, text)
     .catch(async () => assert.equal(await page.evaluate(() => location.hash), `#${text}`));
 
@@ -683,6 +692,19 @@ test('the lab: calls changed in the list, the same frame as quenlade-capture --c
     assert.deepEqual(await opened.evaluate(() => [document.getElementById('lab-said').textContent, window.ran ?? 0]), [said, 0]);
     await opened.close();
   }
+  // Links typed into the address of a page already running: one of the
+  // other mode starts its cubes from 0, as Space does; one that cannot be
+  // read leaves the program's own calls, and the link empty.
+  const relinked = await open(`${url}#${off}`);
+  const frames = await relinked.evaluate(() => Module.frames);
+  await relinked.waitForFunction((n) => Module.frames >= n + 20, { timeout: 10000 }, frames);  // the cubes turn, 100 degrees
+  await relinked.evaluate((own) => { location.hash = own; }, own);
+  assert.ok(angleOf(await startSteps(relinked)) <= 40, 'a link of the other mode starts the cubes from 0');
+  await frameOf(relinked, () => relinked.evaluate(() => { location.hash = 'glNonsense()'; }));
+  await relinked.waitForFunction(() => location.hash === '', { timeout: 5000 }).catch(() => assert.fail('the unreadable link is kept'));
+  assert.equal((await relinked.evaluate(() => Module.steps)).map((c) => c.lab).join(';'), own);
+  assert.match(await relinked.evaluate(() => document.getElementById('lab-said').textContent), /could not be read/);
+  await relinked.close();
 });
 
 // The cards' titles, as an independent model tells each matrix's story from

@@ -14,7 +14,8 @@ import { linkTo } from './words.js';
 const types = {
   web_depth_word: [null, ['string']],
   web_lab_read: ['string', ['string']], web_lab_c: ['string', []], web_lab_reset: [null, []],
-  web_lab_number: [null, ['number', 'number', 'number']], web_lab_swap: [null, ['number']],
+  web_lab_number: [null, ['number', 'number', 'number']], web_lab_nudge: [null, ['number', 'number', 'number']],
+  web_lab_swap: [null, ['number']],
   web_lab_switch: [null, ['number']],
 };
 export function labCall(name, ...args) {
@@ -145,7 +146,7 @@ export function showList() {
     const item = list.children[k], numbers = shownNumbers(c);
     item.querySelector('code').textContent = editing && (c.numbers ?? []).length ? `${c.call.split('(')[0]}(` : c.call;
     item.querySelectorAll('input[type="number"]').forEach((input, j) => {
-      if (input !== document.activeElement) input.value = numbers[j];  // not while it is typed into
+      if (input !== document.activeElement || input === state.stepped) input.value = numbers[j];  // not while typed into
     });
     const made = item.querySelector('input[type="checkbox"]');
     if (made) made.checked = !c.off;
@@ -169,6 +170,7 @@ export function showC(code) {
 export function wireLab() {
   const list = byId('calls'), editButton = byId('edit'), cPart = byId('c-part'), cCode = byId('c-code');
   list.addEventListener('input', ({ target }) => {
+    state.stepped = null;  // typed into: it shows what is typed
     if (target.type === 'number' && Number.isFinite(target.valueAsNumber)) setNumber(target, target.valueAsNumber);
   });
   list.addEventListener('change', ({ target }) => {
@@ -188,7 +190,11 @@ export function wireLab() {
     const input = event.target, by = { ArrowUp: 1, ArrowDown: -1 }[event.key];
     if (input.type !== 'number' || !by) return;
     event.preventDefault();
-    setNumber(input, (Number.isFinite(input.valueAsNumber) ? input.valueAsNumber : 0) + by * (event.shiftKey ? 10 : 1) * input.dataset.step);
+    // The program moves it by its step, from the value it holds, and the
+    // field shows what it took: held keys add up, whatever the frames.
+    const [k, j] = input.dataset.key.split(':').map(Number);
+    state.stepped = input;
+    labCall('web_lab_nudge', k, j, by * (event.shiftKey ? 10 : 1));
   });
   // A number dragged sideways, by mouse, pen or finger: a step every 6
   // pixels. A press without a drag is for typing: it selects the number.

@@ -35,6 +35,9 @@ export const state = {
   listShape: '',
   focusNext: null,
   drag: null,
+  // The number last moved by an arrow key, which shows what the program took
+  // even while it has the focus.
+  stepped: null,
   note: null,
 };
 
