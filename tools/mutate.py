@@ -402,6 +402,43 @@ def run_cpp(mutants, args):
 
     results = {"killed": [], "survived": [], "not viable": [], "timed out": []}
     started = time.monotonic()
+    try:
+        try_each(mutants, timeout, results)
+    except KeyboardInterrupt:
+        # What ran is still worth its summary.
+        print("\nmutate: stopped; the summary of the mutants that ran:")
+        args.min = None
+        status = 130
+    else:
+        status = 0
+    done = sum(len(r) for r in results.values())
+    spent = time.monotonic() - started
+    build(LOGS / "restore-build.log", page)  # leaves build-mutate/ built from the sources as they are
+    if not done:
+        return status
+
+    caught = len(results["killed"]) + len(results["timed out"])
+    counted = caught + len(results["survived"])
+    score = caught / counted if counted else 1.0
+    print()
+    print(f"mutate: {done} mutants in {spent / 60:.1f} min ({spent / done:.0f} s each): "
+          f"{len(results['killed'])} killed, {len(results['survived'])} survived, "
+          f"{len(results['not viable'])} not viable, {len(results['timed out'])} timed out "
+          "(a hang counts as killed)")
+    print(f"mutate: score {score:.2f} ({caught} of {counted} caught)")
+    if results["survived"]:
+        print("Survivors (their test logs in build-mutate/mutate-logs/):")
+        for m in results["survived"]:
+            print("  " + m.describe())
+    if args.min is not None and score < args.min:
+        print(f"mutate: the score {score:.2f} is below --min {args.min}", file=sys.stderr)
+        return 1
+    return status
+
+
+def try_each(mutants, timeout, results):
+    """Plants each mutant in the copy, builds and tests it, and takes it out
+    again whatever happens (Ctrl+C too)."""
     for n, m in enumerate(mutants, 1):
         target = COPY / m.path
         original = target.read_text()
@@ -414,32 +451,17 @@ def run_cpp(mutants, args):
                 outcome = "not viable"
             else:
                 outcome = test(labels_for(m.path), timeout, log)
+                if outcome == "timed out":
+                    # A busy machine (others build here too) is not a hang:
+                    # a hang is one that runs out of twice the time again.
+                    log.unlink(missing_ok=True)
+                    outcome = test(labels_for(m.path), 2 * timeout, log)
         finally:
             target.write_text(original)
         results[outcome].append(m)
         if outcome != "survived":
             log.unlink(missing_ok=True)
         print(f"[{n}/{len(mutants)}] {outcome:<10} {m.describe()}", flush=True)
-    spent = time.monotonic() - started
-    build(LOGS / "restore-build.log", page)  # leaves build-mutate/ built from the sources as they are
-
-    caught = len(results["killed"]) + len(results["timed out"])
-    counted = caught + len(results["survived"])
-    score = caught / counted if counted else 1.0
-    print()
-    print(f"mutate: {len(mutants)} mutants in {spent / 60:.1f} min ({spent / len(mutants):.0f} s each): "
-          f"{len(results['killed'])} killed, {len(results['survived'])} survived, "
-          f"{len(results['not viable'])} not viable, {len(results['timed out'])} timed out "
-          "(a hang counts as killed)")
-    print(f"mutate: score {score:.2f} ({caught} of {counted} caught)")
-    if results["survived"]:
-        print("Survivors (their test logs in build-mutate/mutate-logs/):")
-        for m in results["survived"]:
-            print("  " + m.describe())
-    if args.min is not None and score < args.min:
-        print(f"mutate: the score {score:.2f} is below --min {args.min}", file=sys.stderr)
-        return 1
-    return 0
 
 
 def stryker_ranges(scripts):
