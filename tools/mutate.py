@@ -208,8 +208,10 @@ def default_base():
 
 def changed_lines(base, paths):
     """{path: set of line numbers} of the lines added or changed since base,
-    in the working tree."""
-    diff = git("diff", "-U0", "--no-color", "--no-renames", base, "--", *paths)
+    in the working tree. From where this branch left base, so that what
+    base gained since is not taken for a change here."""
+    fork = git("merge-base", base, "HEAD").strip()
+    diff = git("diff", "-U0", "--no-color", "--no-renames", fork, "--", *paths)
     lines, path = {}, None
     for row in diff.splitlines():
         if row.startswith("+++ "):
@@ -362,7 +364,8 @@ def main():
             print("StrykerJS: --mutate " + " ".join(stryker_ranges(scripts)))
         return 0
     if not mutants and not scripts:
-        print("mutate: nothing to mutate")
+        print("mutate: nothing to mutate: no C++ that a test group covers, and no JavaScript under web/ "
+              "(so StrykerJS is not run)")
         return 0
 
     # One run at a time: two would build over each other's mutants.
