@@ -166,6 +166,11 @@ const struct {
     {[] { view(), glRotatef(scene_state.angle_obj1, 0, 0, 1), glutSolidCube(1); }, "never ends"},
     {[] { view(), glScalef(2, 2, 2), glutSolidCube(1), label_view(); },
      "glScalef(2, 2, 2) is not one the lab writes"},
+    {[] {
+         static const GLfloat m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+         view(), glMultMatrixf(m), glutSolidCube(1), label_view();
+     },
+     "call glMultMatrixf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) is not one"},
     {[] { view(), glOrtho(-1, 1, -1, 1, 1, 2), glutSolidCube(1), label_view(); },
      "does not see changed the modelview matrix before call 1"},
     {[] { view(), glRotatef(-scene_state.angle_obj2, 0, 1, 0), glutSolidCube(1), label_view(); },
