@@ -315,10 +315,12 @@ def main():
         prog="scripts/mutate",
         description="Plants small faults (mutants) in the C++ lines a change touches, one at a time, "
         "and runs the tests that cover each file against it: prints how many the tests catch, "
-        "and the ones they miss. The page's JavaScript under web/ goes to StrykerJS.",
+        "and the ones they miss. The page's JavaScript under web/ goes to StrykerJS. Paths are "
+        "from the repository's root.",
         epilog="By default the lines changed since origin/main (or main); with PATHs and no --since, "
         "every line of those files and folders. Mutants are built in build-mutate/.")
-    parser.add_argument("paths", nargs="*", metavar="PATH", help="files or folders to mutate")
+    parser.add_argument("paths", nargs="*", metavar="PATH",
+                        help="files or folders to mutate; FILE:FIRST-LAST or FILE:LINE for some lines of a file")
     parser.add_argument("--since", metavar="REV", help="mutate the lines changed since REV (git diff -U0 REV)")
     parser.add_argument("--sample", type=int, metavar="N", help="run N mutants picked at random, not all")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1), for a run that can be repeated")
@@ -332,16 +334,30 @@ def main():
     if args.sample is not None and args.sample < 1:
         parser.error("--sample: a whole number of mutants, 1 or more")
 
-    for path in args.paths:
+    # FILE:FIRST-LAST (or FILE:LINE) takes those lines only: a survivor
+    # tried again once its test is written.
+    paths, only = [], {}
+    for arg in args.paths:
+        m = re.fullmatch(r"(.+):(\d+)(?:-(\d+))?", arg)
+        path = m.group(1) if m else arg
         if not (ROOT / path).exists():
             parser.error(f"{path}: no such file or folder in {ROOT}")
-    if args.since or not args.paths:
+        if m:
+            if not (ROOT / path).is_file():
+                parser.error(f"{arg}: lines are given for a file, not a folder")
+            first = int(m.group(2))
+            only.setdefault(path, set()).update(range(first, int(m.group(3) or first) + 1))
+        paths.append(path)
+    if args.since or not paths:
         base = args.since or default_base()
-        targets = changed_lines(base, args.paths)
+        targets = changed_lines(base, paths)
         what = f"the lines changed since {base}"
     else:
-        targets = all_files(args.paths)
-        what = "every line of " + " ".join(args.paths)
+        targets = all_files(paths)
+        what = ("the lines asked for in " if only else "every line of ") + " ".join(args.paths)
+    for path, lines in only.items():
+        if path in targets:
+            targets[path] = lines if targets[path] is None else targets[path] & lines
 
     mutants, scripts, skipped = [], {}, []
     for path, lines in sorted(targets.items()):
