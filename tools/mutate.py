@@ -371,7 +371,8 @@ def main():
     if skipped:
         print("mutate: not mutated (headers, tests and files no group covers): " + " ".join(skipped))
     if args.sample and args.sample < len(mutants):
-        mutants = sorted(random.Random(args.seed).sample(mutants, args.sample), key=lambda m: (m.path, m.line))
+        # In the sample's own order: a run stopped early is a fair sample too.
+        mutants = random.Random(args.seed).sample(mutants, args.sample)
         print(f"mutate: a sample of {len(mutants)} (seed {args.seed})")
     if args.list:
         for m in mutants:
@@ -447,7 +448,7 @@ def run_cpp(mutants, args):
     print(f"mutate: score {score:.2f} ({caught} of {counted} caught)")
     if results["survived"]:
         print("Survivors (their test logs in build-mutate/mutate-logs/):")
-        for m in results["survived"]:
+        for m in sorted(results["survived"], key=lambda m: (m.path, m.line)):
             print("  " + m.describe())
     if args.min is not None and score < args.min:
         print(f"mutate: the score {score:.2f} is below --min {args.min}", file=sys.stderr)
