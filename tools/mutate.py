@@ -468,7 +468,11 @@ def try_each(mutants, timeout, results):
         try:
             target.write_text("".join(lines))
             if not build(log, m.path.startswith("web/")):
-                outcome = "not viable"
+                # Not viable is what the compiler or linker refuses; a build
+                # that fails in a program it runs (the test listing, the
+                # manual page from --help) ran the mutant, and caught it.
+                refused = re.search(r"error:|undefined reference|collect2", log.read_text(errors="replace"))
+                outcome = "not viable" if refused else "killed"
             else:
                 outcome = test(labels_for(m.path), timeout, log)
                 if outcome == "timed out":
