@@ -431,6 +431,7 @@ TEST(Steps, TheLabsTextIsReadStrictly)
          "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(-22.125,0,1,0);"
          "glutSolidCube(2);-glPopMatrix()",
          ""},
+        {"glRotatef(-12.345,0,0,1);glTranslatef(67.89,0,0);" + off_tail, ""},  // every digit
     };
     for (const auto &c : right) {
         lab l;
