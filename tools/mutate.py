@@ -326,7 +326,7 @@ def main():
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1), for a run that can be repeated")
     parser.add_argument("--timeout", type=float, metavar="SECONDS",
                         help="a mutant's time for its tests (default: three times the tests' own time, plus a minute)")
-    parser.add_argument("--min", type=float, metavar="SCORE", help="exit with status 1 when the score is below SCORE (0 to 1)")
+    parser.add_argument("--min", type=float, metavar="SCORE", help="exit with status 1 when the C++ score is below SCORE (0 to 1); StrykerJS reports its own")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     args = parser.parse_args()
     if args.min is not None and not 0 <= args.min <= 1:
