@@ -166,6 +166,15 @@ const struct {
     {[] { view(), glRotatef(scene_state.angle_obj1, 0, 0, 1), glutSolidCube(1); }, "never ends"},
     {[] { view(), glScalef(2, 2, 2), glutSolidCube(1), label_view(); },
      "glScalef(2, 2, 2) is not one the lab writes"},
+    {[] { view(), glScaled(2, 2, 2), glutSolidCube(1), label_view(); },
+     "glScaled(2, 2, 2) is not one the lab writes"},
+    {[] {
+         view(), glutSolidCube(1);
+         if (scene_state.angle_obj1 > scene_state.angle_obj2)
+             glutSolidCube(1);
+         label_view();
+     },
+     "the cube part has 1 calls at one pair of angles and 2 at another"},
     {[] {
          static const GLfloat m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
          view(), glMultMatrixf(m), glutSolidCube(1), label_view();
