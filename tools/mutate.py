@@ -7,8 +7,9 @@ by one, a boolean or a "!", "&&" for "||", a call left out, a return value
 replaced) planted on one line that the change touches. It is planted in a copy
 of the sources, build-mutate/, built with the test preset there, and the tests
 of the groups that cover its file run against it: a failing test kills it, a
-hang past the time limit kills it too, a build that fails makes it not viable,
-and one that passes everything survives and is listed.
+hang past the time limit kills it too, one that the compiler or linker
+refuses is not viable, and one that passes everything survives and is
+listed.
 
 The copy keeps the developer's folders as they are: nothing is ever written
 to the checkout itself, so Ctrl+C or a kill cannot leave a fault in the
