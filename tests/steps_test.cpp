@@ -537,6 +537,16 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
     ASSERT_TRUE(start != std::string::npos && end != std::string::npos)
         << "on_display's cube part is no longer between \"draw_axes();\" and the mode label's "
            "comment, where this test pastes the lab's C";
+    // The program's own frame goes back into the pasted source however the
+    // test ends: a C that fails to build would otherwise break every build
+    // of the folder after it.
+    struct put_back {
+        const std::string &source;
+        ~put_back()
+        {
+            std::ofstream(QUENLADE_PASTED_SOURCE) << source;
+        }
+    } own_frame{source};
     const struct {
         const char *text;
         bool changed;
@@ -585,7 +595,6 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
             << code;
     }
     use_lab(nullptr);
-    std::ofstream(QUENLADE_PASTED_SOURCE) << source;
 }
 
 // A cube of a later call is left out: the blue one appears at its own call.

@@ -468,13 +468,16 @@ def try_each(mutants, timeout, results):
         log = LOGS / f"{n}.log"
         try:
             target.write_text("".join(lines))
-            if not build(log, m.path.startswith("web/")):
-                # Not viable is what the compiler or linker refuses; a build
-                # that fails in a program it runs (the test listing, the
-                # manual page from --help) ran the mutant, and caught it.
-                refused = re.search(r"error:|undefined reference|collect2", log.read_text(errors="replace"))
-                outcome = "not viable" if refused else "killed"
-            else:
+            page = m.path.startswith("web/")
+            outcome = built(m, log, page)
+            if outcome == "broken":
+                # Something a test left in the build (a file it writes
+                # there) broke it: configuring again puts those back.
+                configure()
+                outcome = built(m, log, page)
+            if outcome == "broken":
+                sys.exit(f"mutate: the build fails outside {m.path}, mutant or not (see {log}); stopped")
+            if outcome == "built":
                 outcome = test(labels_for(m.path), timeout, log)
                 if outcome == "timed out":
                     # A busy machine (others build here too) is not a hang:
@@ -487,6 +490,19 @@ def try_each(mutants, timeout, results):
         if outcome != "survived":
             log.unlink(missing_ok=True)
         print(f"[{n}/{len(mutants)}] {outcome:<10} {m.describe()}", flush=True)
+
+
+def built(m, log, page):
+    """'built'; 'not viable' when the compiler or linker refuses the mutant
+    (an error in its own file); 'killed' when a program that the build runs
+    (the test listing, the manual page from --help) fails on it; 'broken'
+    when the build fails elsewhere, which is no fault of the mutant's."""
+    if build(log, page):
+        return "built"
+    text = log.read_text(errors="replace")
+    if re.search(re.escape(m.path) + r":\d+(:\d+)?: error:|undefined reference|collect2", text):
+        return "not viable"
+    return "broken" if "error:" in text else "killed"
 
 
 def stryker_ranges(scripts):
