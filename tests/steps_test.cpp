@@ -452,61 +452,6 @@ TEST(Steps, TheLabsTextIsReadStrictly)
     }
 }
 
-// The edits a student makes keep the lab within its rules: a number held to
-// its bounds and written as the text writes it, an angle that is set no
-// longer a1, an axis of 0, 0, 0 refused; an edit of a call or number that is
-// not there, or a switch of a call that is not a push or pop, changes
-// nothing.
-TEST(Steps, TheLabsEditsKeepToItsRules)
-{
-    std::vector<std::string> calls;
-    std::istringstream split(own_on);
-    for (std::string call; std::getline(split, call, ';');) calls.push_back(call);
-    enum { set, swap, flip };
-    const char *const edit_names[] = {"set", "swap", "switch"};
-    const struct {
-        int edit;
-        size_t k;
-        int j;
-        double value;
-        std::vector<std::pair<int, const char *>> changes;  // to the calls; none: unchanged
-    } edits[] = {
-        {set, 1, 0, 30, {{1, "glRotatef(30,0,0,1)"}}},
-        {set, 1, 1, 1, {{1, "glRotatef(a1,1,0,1)"}}},
-        {set, 1, 0, 1234.5, {{1, "glRotatef(1000,0,0,1)"}}},
-        {set, 2, 1, -2000, {{2, "glTranslatef(1,-1000,0)"}}},
-        {set, 3, 0, -1, {{3, "glutSolidCube(0)"}}},
-        {set, 2, 0, 0.1234567, {{2, "glTranslatef(0.123457,0,0)"}}},
-        {set, 2, 0, -1e-7, {{2, "glTranslatef(0,0,0)"}}},
-        {set, 1, 3, 0, {}},
-        {set, 2, 3, 1, {}},
-        {set, 2, -1, 1, {}},
-        {set, 10, 0, 1, {}},
-        {set, 2, 0, std::nan(""), {}},
-        {swap, 1, 0, 0, {{1, "glTranslatef(1,0,0)"}, {2, "glRotatef(a1,0,0,1)"}}},
-        {swap, 9, 0, 0, {}},
-        {flip, 0, 0, 0, {{0, "-glPushMatrix()"}}},
-        {flip, 9, 0, 0, {{9, "-glPopMatrix()"}}},
-        {flip, 1, 0, 0, {}},
-        {flip, 10, 0, 0, {}},
-    };
-    for (const auto &e : edits) {
-        lab l;
-        ASSERT_EQ(read_lab(own_on, l), "");
-        if (e.edit == set)
-            set_number(l, e.k, e.j, e.value);
-        else if (e.edit == swap)
-            swap_with_next(l, e.k);
-        else
-            switch_call(l, e.k);
-        std::string expected;
-        for (const std::string &call : with(calls, e.changes))
-            expected += (expected.empty() ? "" : ";") + call;
-        EXPECT_EQ(lab_text(l), expected)
-            << edit_names[e.edit] << " call " << e.k << ", number " << e.j << " to " << e.value;
-    }
-}
-
 // The GL statements of a piece of C, each trimmed, in order; without
 // push/pop, its pushes and pops left out.
 std::vector<std::string> statements(const std::string &code, bool push_pop)
