@@ -106,6 +106,20 @@ std::string differs(const matrix &seen, const model &expected, double tolerance)
     return "";
 }
 
+// The GL statements of a piece of C, each trimmed, in order; without
+// push/pop, its pushes and pops left out.
+std::vector<std::string> statements(const std::string &code, bool push_pop)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(code);
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.rfind("gl", 0) == 0 && (push_pop || line.find("Matrix();") == std::string::npos))
+            found.push_back(line);
+    }
+    return found;
+}
+
 // The program's cube part as the lab writes it, without and with push/pop.
 const char *const own[2] = {
     "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
@@ -450,20 +464,6 @@ TEST(Steps, TheLabsTextIsReadStrictly)
         lab again;
         EXPECT_TRUE(read_lab(written, again).empty() && lab_text(again) == written) << written;
     }
-}
-
-// The GL statements of a piece of C, each trimmed, in order; without
-// push/pop, its pushes and pops left out.
-std::vector<std::string> statements(const std::string &code, bool push_pop)
-{
-    std::vector<std::string> found;
-    std::istringstream lines(code);
-    for (std::string line; std::getline(lines, line);) {
-        line.erase(0, line.find_first_not_of(' '));
-        if (line.rfind("gl", 0) == 0 && (push_pop || line.find("Matrix();") == std::string::npos))
-            found.push_back(line);
-    }
-    return found;
 }
 
 // Copy as C is what a student pastes into on_display: the program's own
