@@ -106,6 +106,20 @@ std::string differs(const matrix &seen, const model &expected, double tolerance)
     return "";
 }
 
+// The GL statements of a piece of C, each trimmed, in order; without
+// push/pop, its pushes and pops left out.
+std::vector<std::string> statements(const std::string &code, bool push_pop)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(code);
+    for (std::string line; std::getline(lines, line);) {
+        line.erase(0, line.find_first_not_of(' '));
+        if (line.rfind("gl", 0) == 0 && (push_pop || line.find("Matrix();") == std::string::npos))
+            found.push_back(line);
+    }
+    return found;
+}
+
 // The program's cube part as the lab writes it, without and with push/pop.
 const char *const own[2] = {
     "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
@@ -166,6 +180,20 @@ const struct {
     {[] { view(), glRotatef(scene_state.angle_obj1, 0, 0, 1), glutSolidCube(1); }, "never ends"},
     {[] { view(), glScalef(2, 2, 2), glutSolidCube(1), label_view(); },
      "glScalef(2, 2, 2) is not one the lab writes"},
+    {[] { view(), glScaled(2, 2, 2), glutSolidCube(1), label_view(); },
+     "glScaled(2, 2, 2) is not one the lab writes"},
+    {[] {
+         view(), glutSolidCube(1);
+         if (scene_state.angle_obj1 > scene_state.angle_obj2)
+             glutSolidCube(1);
+         label_view();
+     },
+     "the cube part has 1 calls at one pair of angles and 2 at another"},
+    {[] {
+         static const GLfloat m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+         view(), glMultMatrixf(m), glutSolidCube(1), label_view();
+     },
+     "call glMultMatrixf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}) is not one"},
     {[] { view(), glOrtho(-1, 1, -1, 1, 1, 2), glutSolidCube(1), label_view(); },
      "does not see changed the modelview matrix before call 1"},
     {[] { view(), glRotatef(-scene_state.angle_obj2, 0, 1, 0), glutSolidCube(1), label_view(); },
@@ -446,6 +474,7 @@ TEST(Steps, TheLabsTextIsReadStrictly)
          "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(-22.125,0,1,0);"
          "glutSolidCube(2);-glPopMatrix()",
          ""},
+        {"glRotatef(-12.345,0,0,1);glTranslatef(67.89,0,0);" + off_tail, ""},  // every digit
     };
     for (const auto &c : right) {
         lab l;
@@ -494,7 +523,8 @@ TEST(Steps, EditsKeepTheLabsRules)
 // calls in both modes, and changed ones (a swap, a push or a pop switched
 // off), pasted in place of on_display's cube part and built, draw what the
 // lab draws, pixel for pixel, with the cubes' angles apart so that a1 and a2
-// cannot be taken for each other; and the C says whether it is changed.
+// cannot be taken for each other; the C says whether it is changed, and the
+// program's own calls come out as the program's own code.
 TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
 {
     ASSERT_EQ(learn_cube_part(), "");
@@ -505,6 +535,16 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
     ASSERT_TRUE(start != std::string::npos && end != std::string::npos)
         << "on_display's cube part is no longer between \"draw_axes();\" and the mode label's "
            "comment, where this test pastes the lab's C";
+    // The program's own frame goes back into the pasted source however the
+    // test ends: a C that fails to build would otherwise break every build
+    // of the folder after it.
+    struct put_back {
+        const std::string &source;
+        ~put_back()
+        {
+            std::ofstream(QUENLADE_PASTED_SOURCE) << source;
+        }
+    } own_frame{source};
     const struct {
         const char *text;
         bool changed;
@@ -528,6 +568,12 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
         ASSERT_EQ(read_lab(c.text, l), "") << c.text;
         const std::string code = lab_c_code(l);
         EXPECT_EQ(code.find("as changed in the lab") != std::string::npos, c.changed) << code;
+        if (!c.changed) {
+            EXPECT_EQ(statements(code, true),
+                      statements(source.substr(start, end - start), l.push_pop))
+                << "the program's own calls as C are not its code:\n"
+                << code;
+        }
         std::ofstream(QUENLADE_PASTED_SOURCE) << source.substr(0, start + before.size()) << "\n"
                                               << code << "\n"
                                               << source.substr(end);
@@ -549,7 +595,6 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
             << code;
     }
     use_lab(nullptr);
-    std::ofstream(QUENLADE_PASTED_SOURCE) << source;
 }
 
 // A cube of a later call is left out: the blue one appears at its own call.
