@@ -505,6 +505,8 @@ TEST(Steps, EditsKeepTheLabsRules)
         {[](lab &l) { set_number(l, 5, 2, 1.23456789); }, "glTranslatef(1.5,1.5,1.234568)", 5},
         {[](lab &l) { swap_with_next(l, 1); }, "glTranslatef(1,0,0)", 1},
         {[](lab &l) { swap_with_next(l, 9); }, "glPopMatrix()", 9},
+        {[](lab &l) { swap_with_next(l, 8); }, "glPopMatrix()", 8},
+        {[](lab &l) { set_number(l, 1, 1, 1), set_number(l, 1, 3, 0); }, "glRotatef(a1,1,0,0)", 1},
         {[](lab &l) { switch_call(l, 4); }, "-glPopMatrix()", 4},
         {[](lab &l) { switch_call(l, 1); }, "glRotatef(a1,0,0,1)", 1},
     };
@@ -568,6 +570,10 @@ TEST(Steps, TheLabsCBuiltDrawsWhatTheLabDraws)
         ASSERT_EQ(read_lab(c.text, l), "") << c.text;
         const std::string code = lab_c_code(l);
         EXPECT_EQ(code.find("as changed in the lab") != std::string::npos, c.changed) << code;
+        // A pop with nothing to pop says so, as GL will.
+        EXPECT_EQ(code.find("glPopMatrix();  // GL_STACK_UNDERFLOW") != std::string::npos,
+                  c.text[0] == '-')
+            << code;
         if (!c.changed) {
             EXPECT_EQ(statements(code, true),
                       statements(source.substr(start, end - start), l.push_pop))
