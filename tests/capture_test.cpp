@@ -233,8 +233,11 @@ TEST(Capture, NeverLeavesHalfAFile)
             EXPECT_TRUE(testkit::wait_until(writing)) << where << ": no temporary file appeared";
             // Its own virtual display never resets, which would signal xvfb-run in
             // its clean-up.
-            std::vector<std::pair<pid_t, std::string>> servers = servers_under(tmp);
+            // A scan of /proc can miss it while other processes come and go:
+            // looked for again, for a while.
+            std::vector<std::pair<pid_t, std::string>> servers;
             if (c.env == no_display) {
+                testkit::wait_until([&] { return (servers = servers_under(tmp)).size() == 1; }, 10);
                 EXPECT_TRUE(servers.size() == 1 &&
                             servers[0].second.find(" -noreset ") != std::string::npos)
                     << where << ": " << (servers.empty() ? "no Xvfb" : servers[0].second);
