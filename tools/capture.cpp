@@ -116,13 +116,6 @@ static bool start_virtual_display()
     return display_opens();
 }
 
-// A decimal number from lo to hi, written plainly (strtod alone would also
-// take 0x10, inf, nan and 1e999), as the lab's text writes its numbers.
-static bool decimal(const std::string &text, double lo, double hi, double &value)
-{
-    return read_decimal(text, lo, hi, value);
-}
-
 // The parts of text between separators, empty ones too.
 static std::vector<std::string> split(const std::string &text, char separator)
 {
@@ -248,7 +241,7 @@ static int read_options(int argc, char **argv, request &r)
         ->type_name("DEG")
         ->default_str("0")
         ->check(reading(refused, [&r](const std::string &value) {
-            bool taken = decimal(value, 0, 360, r.angle);
+            bool taken = read_decimal(value, 0, 360, r.angle);
             return refusal{"--angle " + value, taken ? "" : rules[angle_rule].accepted};
         }));
     app.add_option("--eye")
@@ -261,7 +254,7 @@ static int read_options(int argc, char **argv, request &r)
                             std::vector<std::string> parts = split(value, ',');
                             bool taken = parts.size() == 3;
                             for (size_t i = 0; taken && i < 3; i++)
-                                taken = decimal(parts[i], -1000, 1000, r.eye[i]);
+                                taken = read_decimal(parts[i], -1000, 1000, r.eye[i]);
                             return refusal{"--eye " + value, taken ? "" : rules[eye_rule].accepted};
                         }))
         // The view keeps y up, which gives it no sides when it looks along y
