@@ -323,7 +323,7 @@ def main():
     parser.add_argument("paths", nargs="*", metavar="PATH",
                         help="files or folders to mutate; FILE:FIRST-LAST or FILE:LINE for some lines of a file")
     parser.add_argument("--since", metavar="REV", help="mutate the lines changed since REV (git diff -U0 REV)")
-    parser.add_argument("--sample", type=int, metavar="N", help="run N mutants picked at random, not all")
+    parser.add_argument("--sample", type=int, metavar="N", help="run N C++ mutants picked at random, not all, and StrykerJS on N lines of JavaScript")
     parser.add_argument("--seed", type=int, default=1, help="the sample's seed (default 1), for a run that can be repeated")
     parser.add_argument("--timeout", type=float, metavar="SECONDS",
                         help="a mutant's time for its tests (default: three times the tests' own time, plus a minute)")
@@ -371,6 +371,16 @@ def main():
     print(f"mutate: {what}: {len(mutants)} C++ mutants in {len({m.path for m in mutants})} file(s)")
     if skipped:
         print("mutate: not mutated (headers, tests and files no group covers): " + " ".join(skipped))
+    if args.sample and scripts:
+        # StrykerJS makes its mutants itself, so the JavaScript is sampled by
+        # lines of code, each with all its mutants.
+        code = [(path, n) for path in sorted(scripts) for n in script_lines(path, scripts[path])]
+        if args.sample < len(code):
+            scripts = {}
+            for path, n in random.Random(args.seed).sample(code, args.sample):
+                scripts.setdefault(path, set()).add(n)
+            print(f"mutate: StrykerJS on a sample of {args.sample} of {len(code)} lines of JavaScript "
+                  f"(seed {args.seed}), with all their mutants")
     if args.sample and args.sample < len(mutants):
         # In the sample's own order: a run stopped early is a fair sample too.
         mutants = random.Random(args.seed).sample(mutants, args.sample)
@@ -503,6 +513,14 @@ def built(m, log, page):
     if re.search(re.escape(m.path) + r":\d+(:\d+)?: error:|undefined reference|collect2", text):
         return "not viable"
     return "broken" if "error:" in text else "killed"
+
+
+def script_lines(path, lines):
+    """The lines of a script that hold code (not blank, not only a comment),
+    of those given (None: all)."""
+    text = (ROOT / path).read_text().splitlines()
+    return [n for n, line in enumerate(text, 1)
+            if (lines is None or n in lines) and line.strip() and not re.match(r"\s*(//|/?\*)", line)]
 
 
 def stryker_ranges(scripts):
