@@ -4,6 +4,7 @@
 // end of the program.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -205,14 +206,38 @@ static std::string quoted(const std::string &text)
     return out + "\"";
 }
 
+// Where each step's frame has its origin in the canvas, as fractions of the
+// canvas's width from its left and of its height from its top: GLU projects
+// the origin with the matrices the frame was drawn with, as GL holds them.
+static std::string origins_json()
+{
+    GLint viewport[4];
+    GLfloat projection_f[16];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection_f);
+    GLdouble projection[16], modelview[16];
+    std::copy(projection_f, projection_f + 16, projection);
+    std::string out = "[";
+    for (const frame_call &c : step_calls()) {
+        std::copy(c.modelview.begin(), c.modelview.end(), modelview);
+        GLdouble x = 0, y = 0, z = 0;
+        gluProject(0, 0, 0, modelview, projection, viewport, &x, &y, &z);
+        char at[64];
+        snprintf(at, sizeof at, "[%.4f, %.4f]", (x - viewport[0]) / viewport[2],
+                 1 - (y - viewport[1]) / viewport[3]);
+        out += (out.size() > 1 ? ", " : "") + std::string(at);
+    }
+    return out + "]";
+}
+
 // The browser shows each frame by itself (emscripten's glutSwapBuffers does
 // nothing); this tells the page that one is drawn, as one JSON object: the
 // step shown (0 for none), the mode and its label as the frame drew it, the
 // eye, the lab in use as its link's text ("" for none) and whether its
 // calls differ from the program's, and while stepping the calls of the cube
-// part with the matrix stack after each, as GL gave it, and the cube part as
-// C. The page reads it once the frame has returned, and calls into the
-// program only then.
+// part with the matrix stack after each, as GL gave it, where each call's
+// frame has its origin in the canvas, and the cube part as C. The page reads
+// it once the frame has returned, and calls into the program only then.
 extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
 extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
@@ -231,7 +256,8 @@ extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifie
         ", \"link\": " + quoted(in_use ? lab_text(*in_use) : "") + ", \"changed\": " +
         (mine && lab_text(*in_use) != lab_text(program_lab(mode)) ? "true" : "false");
     if (step > 0)
-        json += ", \"calls\": " + step_calls_json() + ", \"c\": " + quoted(lab_c_code(shown_lab()));
+        json += ", \"calls\": " + step_calls_json() + ", \"origins\": " + origins_json() +
+                ", \"c\": " + quoted(lab_c_code(shown_lab()));
     json += "}";
     EM_ASM({ Module.onFrame(UTF8ToString($0)); }, json.c_str());
     __real_glutSwapBuffers();

@@ -9,6 +9,7 @@ import { chooseLanguage, linkTo, readEnglish, useLanguage, vector, words } from 
 import { labCall, readLink, showLabOn, showList, showNote, wireLab, writeLink } from './lab.js';
 import { setStep, showCalls, showStack, wireSteps } from './steps.js';
 import { wireKeys } from './keys.js';
+import { showQuestion, wirePredict } from './predict.js';
 import { fitCanvas, wireLayout } from './layout.js';
 
 const canvas = byId('canvas'), report = byId('report'), status = byId('status-text');
@@ -63,7 +64,7 @@ Module.onFrame = (json) => {
   sayFrame();
   if (frame.link !== state.link) writeLink(frame.link);
   if (frame.changed !== state.changed) state.changed = frame.changed, showLabOn();
-  if (frame.step > 0) showCalls(frame.calls, frame.step, frame.c);
+  if (frame.step > 0) showCalls(frame.calls, frame.origins, frame.step, frame.c);
 };
 
 wireLayout();
@@ -102,6 +103,7 @@ Module.onExit = (code) => {
   for (const control of document.querySelectorAll('button, input')) control.disabled = true;
   canvas.removeAttribute('tabindex');
   byId('stepping').hidden = byId('stack').hidden = true;
+  state.predict.asking = null, showQuestion();
   document.documentElement.classList.remove('stepping', 'editing');
   setText(sceneLine, ''), setText(stepLine, '');
   // What was said of the lab (Copied, say) is over with the program.
@@ -121,6 +123,7 @@ if (!document.createElement('canvas').getContext('webgl')) {
 wireLab();
 wireSteps();
 wireKeys();
+wirePredict();
 
 setLanguage(state.lang);
 window.addEventListener('load', () => canvas.focus());

@@ -39,6 +39,11 @@ export const state = {
   // even while it has the focus.
   stepped: null,
   note: null,
+
+  // Predict first (predict.js): whether it is on, the question open, and the
+  // tally; where each step's frame has its origin in the canvas.
+  predict: { on: false, asking: null, right: 0, asked: 0 },
+  origins: [],
 };
 
 export const byId = (id) => document.getElementById(id);

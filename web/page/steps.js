@@ -7,6 +7,7 @@
 import { byId, call, setText, state } from './state.js';
 import { vector } from './words.js';
 import { showC, showList } from './lab.js';
+import { ask, dropQuestion, followFrame, showQuestion } from './predict.js';
 
 // The step in words under the canvas, said as it changes (#step-now is a
 // polite live region), from the numbers of the stack's top card.
@@ -36,6 +37,7 @@ export function setStep(n, fresh = true) {
   document.documentElement.classList.toggle('stepping', step > 0);
   if (fresh || !step) sayStep();
   if (fresh && state.reveal) reveal();
+  showQuestion();
 }
 // Where Back and Next stay at the bottom of the screen (a phone's, a
 // tablet's), a step asked for brings the canvas and the step's words into
@@ -51,10 +53,11 @@ function reveal() {
 }
 export function showStep(n) {
   if (state.ended) return;
+  dropQuestion();
   state.reveal = n > 0;
   setStep(call('_web_show_step', Math.max(0, n)) ?? 0, false);
 }
-export const next = () => showStep(state.step + 1);
+export const next = () => ask() || showStep(state.step + 1);  // with Predict first, a question first
 export const back = () => state.step > 1 && showStep(state.step - 1);
 
 // The stack as cards, the view at the bottom, the top first: each matrix
@@ -89,12 +92,14 @@ export function showStack(c) {
 
 // A frame drawn while stepping: its calls, each with its stack, the step it
 // shows, and its cube part as C.
-export function showCalls(shown, current, code) {
+export function showCalls(shown, origins, current, code) {
   state.calls = Module.steps = shown;  // the numbers, for the console and the page test
+  state.origins = origins;
   setStep(current);
   showList();
   showStack(state.calls[current - 1]);
   showC(code);
+  followFrame();
 }
 
 // Steps (or Run), Next and Back, and the switch of how the cards read.

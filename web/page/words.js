@@ -35,6 +35,17 @@ export const words = {
     labOn: 'A lab: these cubes follow changed calls, not the program\'s own.',
     labBack: 'Back to the program\'s calls',
     selected: 'Selected: copy it (Ctrl+C) and paste it into on_display.',
+    predict: {
+      ask: {
+        depth: (n, call) => `Call ${n}, ${call}: how many matrices will be on the stack after it?`,
+        origin: (n, call) => `Call ${n}, ${call}: where will the frame's origin be after it? Choose a point marked on the picture.`,
+        cube: (n, call) => `Call ${n}, ${call}: which of the cubes drawn after it will it move?`,
+      },
+      cubes: ['neither', 'the grey cube', 'the blue cube', 'both'],
+      point: (letter) => `point ${letter}`,
+      right: (answer) => `Right: ${answer}.`, wrong: (answer) => `Not quite: ${answer}.`,
+      tally: (right, asked) => `${right} of ${asked} right.`,
+    },
   },
   'pt-BR': {
     running: 'Os cubos estão girando.',
@@ -78,6 +89,19 @@ export const words = {
     labHow: 'Digite um número, arraste-o para o lado ou mude-o com as setas para cima e para baixo; &#8645; troca ' +
       'uma chamada com a seguinte; a caixa liga ou desliga um push ou pop.',
     cTitle: 'A parte dos cubos em C, para on_display:',
+    predictOn: 'Prever primeiro',
+    predict: {
+      ask: {
+        depth: (n, call) => `Chamada ${n}, ${call}: quantas matrizes haverá na pilha depois dela?`,
+        origin: (n, call) => `Chamada ${n}, ${call}: onde estará a origem do referencial depois dela? Escolha um ponto ` +
+          'marcado na figura.',
+        cube: (n, call) => `Chamada ${n}, ${call}: quais dos cubos desenhados depois dela ela vai mover?`,
+      },
+      cubes: ['nenhum', 'o cubo cinza', 'o cubo azul', 'os dois'],
+      point: (letter) => `ponto ${letter}`,
+      right: (answer) => `Certo: ${answer}.`, wrong: (answer) => `Não exatamente: ${answer}.`,
+      tally: (right, asked) => `${right} de ${asked} certas.`,
+    },
   },
 };
 
