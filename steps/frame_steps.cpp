@@ -423,11 +423,9 @@ std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float ang
             continue;
         const matrix &m = c.stack.back();
         cube_place p{};
-        for (int row = 0; row < 3; row++) {
-            p.origin[static_cast<size_t>(row)] = m[static_cast<size_t>(12 + row)];
-            for (size_t k = 0; k < 3; k++)
-                p.axes[k][static_cast<size_t>(row)] =
-                    m[k * 4 + static_cast<size_t>(row)] * c.made.n[0];
+        for (size_t row = 0; row < 3; row++) {
+            p.origin[row] = m[12 + row];
+            for (size_t k = 0; k < 3; k++) p.axes[k][row] = m[k * 4 + row] * c.made.n[0];
         }
         cubes.push_back(p);
     }

@@ -198,7 +198,7 @@ static std::string read_calls(const std::string &text, request &r)
 static std::string read_target(const std::string &text, request &r)
 {
     r.target_text = text;
-    const std::string message = read_link(text, r.target, false);
+    std::string message = read_link(text, r.target, false);
     if (message.empty() && !r.target.has_target() && r.target.calls.empty())
         return reading_error(text, text.size(), "calls, challenge=, seed= with level=, or target=");
     return message;
