@@ -7,6 +7,7 @@
 #include "steps/challenges.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -264,6 +265,27 @@ void random_edit(lab &l, random_numbers &r, float angle)
     set_number(l, at, j, value);
 }
 
+// How many changes make b from a without a swap: a switch for each push or
+// pop switched, a number set for each number that differs (an angle set
+// where a1 or a2 was); a lab of another order cannot be made so at all.
+int changes_in_place(const lab &a, const lab &b)
+{
+    if (a.calls.size() != b.calls.size())
+        return INT_MAX;
+    int changes = 0;
+    for (size_t k = 0; k < a.calls.size(); k++) {
+        const lab_call &x = a.calls[k], &y = b.calls[k];
+        if (x.kind != y.kind || (x.angle != y.angle && y.angle != 0))
+            return INT_MAX;
+        changes += x.off != y.off;
+        for (int j = 0; j < number_count(x.kind); j++) {
+            const bool by_angle = j == 0 && (x.angle || y.angle);
+            changes += by_angle ? x.angle != y.angle : x.n[j] != y.n[j];
+        }
+    }
+    return changes;
+}
+
 bool read_all(const char *const *texts, size_t count, bool push_pop, std::vector<lab> &out)
 {
     for (size_t i = 0; i < count && texts[i]; i++) {
@@ -363,17 +385,19 @@ bool seeded_challenge(uint32_t seed, int level, challenge &out)
         }
         if (made < level || compare_places(at_start, now).matches)
             continue;
+        // Edits of one number, or a swap undone, count once, or not at all.
+        const int fewest = std::min(made, changes_in_place(start, target));
         challenge c;
         c.id = "seed " + std::to_string(seed) + ", level " + std::to_string(level);
         for (int language = 0; language < 2; language++) {
             char goal[160];
-            snprintf(goal, sizeof goal, words_of[language][made > 1], made);
+            snprintf(goal, sizeof goal, words_of[language][fewest > 1], fewest);
             c.goal[language] = goal;
         }
         c.angle = angle;
         c.start = start;
         c.solutions = {target};
-        c.fewest = made;
+        c.fewest = fewest;
         out = c;
         return true;
     }

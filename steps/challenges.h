@@ -37,8 +37,11 @@ struct challenge {
     float angle = 0;      // of both cubes, held while the challenge lasts
     lab start;
     std::vector<lab> solutions;  // each draws the target; the first is the one drawn
-    int fewest = 0;  // changes of the lab (a number set, a swap, a switch) that solve it; for one
-                     // made from a seed, the edits that made it, each of which moved a cube
+    // Changes of the lab (a number set, a swap, a switch) that solve it; for
+    // one made from a seed, at most the edits that made it (each moved a
+    // cube), fewer where they set one number twice or undid a swap; 0 for a
+    // teacher's, not known.
+    int fewest = 0;
 };
 
 // The built-in challenges, easiest first: how many, and the n-th from 1

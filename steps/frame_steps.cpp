@@ -57,6 +57,8 @@ struct recording_state {
 };
 recording_state rec;
 
+int unseen = 0;  // frames being drawn unseen, for drawing_unseen
+
 // The program's cube part in each mode, as learnt from the frame.
 lab learnt[2] = {lab{false, {}}, lab{true, {}}};
 bool learnt_yet = false;
@@ -354,6 +356,7 @@ std::string learn_cube_part(void (*frame)())
 {
     const scene kept_state = scene_state;
     const recording_state kept = rec;
+    unseen++;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
     std::string why;
@@ -398,6 +401,7 @@ std::string learn_cube_part(void (*frame)())
     }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    unseen--;
     scene_state = kept_state;
     rec = kept;
     learnt_yet = true;
@@ -409,6 +413,7 @@ std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float ang
     program_lab(push_pop);  // learnt first: learning draws frames of its own
     const scene kept_state = scene_state;
     const recording_state kept = rec;
+    unseen++;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
     rec = recording_state{};
@@ -431,9 +436,15 @@ std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float ang
     }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    unseen--;
     scene_state = kept_state;
     rec = kept;
     return cubes;
+}
+
+bool drawing_unseen()
+{
+    return unseen > 0;
 }
 
 void show_target(const std::vector<cube_place> &target)

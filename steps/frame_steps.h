@@ -121,6 +121,11 @@ struct cube_place {
 // call it between the frames that are shown.
 std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float angle);
 
+// Whether the frame being drawn is one of those unseen ones (cubes_drawn's or
+// learn_cube_part's), which whatever watches the frames shown should pass
+// over.
+bool drawing_unseen();
+
 // Cubes drawn from the next frame on as a ghost over the scene, in outline
 // with a dot at each centre, the first in the grey cube's colour, the next in
 // the blue's: where a challenge wants the cubes. Empty for none.

@@ -62,7 +62,7 @@ TEST(Challenges, CubesStandWhereTheProgramPutsThem)
 
 // Every challenge is solved by each of its solutions, as GL draws them at
 // its angle, and by none of its starts; seeded ones are the same from the
-// same seed, made of the edits their level says, each number on the lab's
+// same seed, made of at most the edits their level says, each number on the lab's
 // grid within its bounds, and read back as the mode's calls.
 TEST(Challenges, SolutionsSolveAndStartsDoNot)
 {
@@ -78,7 +78,7 @@ TEST(Challenges, SolutionsSolveAndStartsDoNot)
             ASSERT_TRUE(seeded_challenge(seed * 7919, level, c) &&
                         seeded_challenge(seed * 7919, level, again));
             EXPECT_TRUE(lab_text(c.solutions[0]) == lab_text(again.solutions[0]) &&
-                        c.angle == again.angle && c.fewest == level)
+                        c.angle == again.angle && c.fewest <= level)
                 << c.id;
             lab read;
             EXPECT_EQ(read_lab(lab_text(c.solutions[0]), read), "") << c.id;
