@@ -145,12 +145,12 @@ const struct {
       "glRotatef(0,0,1,0);glutSolidCube(0.5)",
       nullptr},
      1},
-    {"Make the grey cube 1 unit wide and the blue cube 0.25.",
-     "Deixe o cubo cinza com 1 unidade de lado e o azul com 0,25.",
+    {"Make the grey cube 1 unit wide and the blue cube 0.2.",
+     "Deixe o cubo cinza com 1 unidade de lado e o azul com 0,2.",
      0,
      own,
      {"glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(1);glPopMatrix();"
-      "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.25);"
+      "glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);glutSolidCube(0.2);"
       "glPopMatrix()",
       nullptr},
      2},
