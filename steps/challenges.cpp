@@ -14,7 +14,7 @@
 
 namespace {
 
-const double near = 0.01, near_degrees = 1;
+const double within = 0.01, within_degrees = 1;  // a match: centres, axes and sizes
 
 // The program's own calls in the mode, which a table entry writes as "".
 const char *const own = "";
@@ -324,7 +324,7 @@ places_compared compare_places(const std::vector<cube_place> &got,
             d.length =
                 std::max(d.length, std::fabs(length(got[i].axes[k]) - length(target[i].axes[k])));
         }
-        d.matches = d.distance <= near && d.degrees <= near_degrees && d.length <= near;
+        d.matches = d.distance <= within && d.degrees <= within_degrees && d.length <= within;
         result.cubes.push_back(d);
     }
     result.matches = result.same_count;

@@ -423,9 +423,9 @@ TEST(Capture, CallsChangeTheFrame)
 // Checking a student's link against a challenge, pasted as copied from the
 // address bar (percent-encoded too): 0 when both cubes stand where the
 // target's do, 1 when one does not, each cube said in words; 2 for a link
-// it cannot read. With a file, the target's cubes are drawn in outline
-// where they stand: the grey one at (1, 0, 0) (the x axis's red there
-// without it), the blue one at (-1.5, 1.5, 0) (nothing drawn there without).
+// it cannot read; 3 when it cannot check at all. With a file, the target's cubes are drawn in
+// outline where they stand: the grey one at (1, 0, 0) (the x axis's red there without it), the blue
+// one at (-1.5, 1.5, 0) (nothing drawn there without).
 TEST(Capture, ChecksAChallengeAndDrawsItsTarget)
 {
     const std::string
@@ -457,6 +457,9 @@ TEST(Capture, ChecksAChallengeAndDrawsItsTarget)
         EXPECT_EQ(status, c.status) << c.calls << ": " << out;
         EXPECT_EQ(out.rfind(c.lines, 0), 0u) << c.calls << ": " << out;
     }
+    // Without a display to check on, never "does not match".
+    auto [status, out] = capture("--target challenge=3", "DISPLAY= PATH=/nowhere");
+    EXPECT_TRUE(status == 3 && out.rfind("quenlade-capture: no display", 0) == 0) << out;
     using testkit::home_eye;
     for (bool ghost : {false, true}) {
         ASSERT_EQ(capture(ghost ? "--target challenge=3 ghost.png" : "--angle 45 ghost.png").first,
