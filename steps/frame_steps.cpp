@@ -419,7 +419,7 @@ std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float ang
     rec = recording_state{};
     rec.in_lab = changed != nullptr;
     rec.changed = changed ? *changed : lab{};
-    scene_state.use_push_pop = push_pop;
+    scene_state.use_push_pop = changed ? changed->push_pop : push_pop;
     scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
     on_display();
     std::vector<cube_place> cubes;

@@ -113,12 +113,11 @@ struct cube_place {
 };
 
 // Draws one frame unseen (nothing written to the colour or depth buffer),
-// with the real on_display and GL, in the mode asked with changed's calls
-// (nullptr: the program's own), both cubes at angle, and returns its cubes in
-// the order it draws them (the grey cube's place first). Everything else
-// stays as it was: the state, the lab in use, the step, the last frame's
-// calls. As with learn_cube_part, the frame's glutSwapBuffers still comes:
-// call it between the frames that are shown.
+// with the real on_display and GL, with changed's calls in their mode (or,
+// for nullptr, the program's own in the mode push_pop), both cubes at angle, and returns its cubes
+// in the order it draws them (the grey cube's place first). Everything else stays as it was: the
+// state, the lab in use, the step, the last frame's calls. As with learn_cube_part, the frame's
+// glutSwapBuffers still comes: call it between the frames that are shown.
 std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float angle);
 
 // Whether the frame being drawn is one of those unseen ones (cubes_drawn's or

@@ -234,9 +234,10 @@ static int read_options(int argc, char **argv, request &r)
     CLI::App app{
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
-        "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
-        "it can be opened, otherwise a virtual display started with xvfb-run. Each\n"
-        "option may be given once.\n\n"
+        "of one full turn, or with --steps the frame step by step; or, with --target\n"
+        "and no OUTPUT, checks whether the cubes stand where a challenge wants them.\n"
+        "Uses $DISPLAY when it can be opened, otherwise a virtual display started\n"
+        "with xvfb-run. Each option may be given once.\n\n"
         "The file is written whole or not at all: it is written to a hidden temporary\n"
         "file in the same folder and renamed to OUTPUT only once complete, so an\n"
         "existing OUTPUT stays as it was until then. A folder that does not exist or\n"
@@ -323,8 +324,9 @@ static int read_options(int argc, char **argv, request &r)
             "glPushMatrix() or glPopMatrix() switches it off. With push/pop among them\n"
             "the mode is on, without it off. The frame makes them in place of its own;\n"
             "the view, the axes and the label are its own. A link copied from the page's\n"
-            "address (http://.../index.html#glPushMatrix();...) gives its calls; one\n"
-            "without calls, the program's")
+            "address (http://.../index.html#glPushMatrix();...) gives its calls (what\n"
+            "else it holds is not the target: that is --target's); one without calls,\n"
+            "the program's")
         ->type_name("TEXT")
         ->check(reading(refused, [&r](const std::string &value) {
             return refusal{"--calls", read_calls(value, r)};
@@ -340,8 +342,9 @@ static int read_options(int argc, char **argv, request &r)
             "--mode) instead of drawing it: one line per cube, grey then blue, with its\n"
             "distance from the target, the largest angle between their axes and the\n"
             "difference of their sizes, and whether it matches (within 0.01 and 1\n"
-            "degree); status 0 when both match, 1 when not, 3 when it cannot check. With\n"
-            "OUTPUT, the target's cubes are drawn in outline in every frame")
+            "degree); status 0 when both match, 1 when not, 2 for text it cannot read,\n"
+            "3 when it cannot check. With OUTPUT, the target's cubes are drawn in\n"
+            "outline in every frame")
         ->type_name("TARGET")
         ->check(reading(refused, [&r](const std::string &value) {
             return refusal{"--target", read_target(value, r)};
