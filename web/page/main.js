@@ -35,7 +35,7 @@ function setLanguage(code) {
   sayFrame(), setStep(state.step), showStack(state.calls[state.step - 1]), showList(), showNote(), showLabOn();
   labCall('web_depth_word', state.said.depthWord);  // the canvas's caption too, once the program runs
   if (state.ended) status.textContent = state.said.ended(state.exitStatus);
-  else if (status.textContent) status.textContent = state.said.noWebGL;
+  else if (state.lacking) status.textContent = state.said[state.lacking];
 }
 for (const link of document.querySelectorAll('[data-lang]'))
   link.addEventListener('click', (event) => {
@@ -48,6 +48,17 @@ window.addEventListener('hashchange', () => (setLanguage(state.lang), readLink()
 
 Module.canvas = canvas;
 Module.frames = 0;
+// The program's WebAssembly is in the page itself, gzipped (web/one_file.py):
+// the browser unpacks it, and it starts as emcc's own loader would start it.
+Module.instantiateWasm = (imports, started) => {
+  if (state.lacking) return {};  // it never starts
+  const packed = byId('wasm'), bytes = Uint8Array.from(atob(packed.textContent), (c) => c.charCodeAt(0));
+  packed.remove();
+  new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'))).arrayBuffer()
+    .then((wasm) => WebAssembly.instantiate(wasm, imports))
+    .then((made) => started(made.instance, made.module));
+  return {};
+};
 // Each frame drawn, as one JSON object (page_bridge.cpp): the step it
 // shows (0 for none), the mode, its label and the eye, the lab's link, and
 // while stepping the calls of its cube part, each with the matrix stack
@@ -113,11 +124,14 @@ Module.onExit = (code) => {
 };
 restart.addEventListener('click', () => location.reload());
 
-// Without WebGL the program cannot draw: the page says so, and only that.
-if (!document.createElement('canvas').getContext('webgl')) {
+// Without WebGL the program cannot draw, and a browser without
+// DecompressionStream (before 2023) cannot unpack it: the page says so, and
+// only that.
+state.lacking = !window.DecompressionStream ? 'tooOld' : !document.createElement('canvas').getContext('webgl') ? 'noWebGL' : null;
+if (state.lacking) {
   Module.noInitialRun = true;
   for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #stack, #log')) part.hidden = true;
-  status.textContent = state.said.noWebGL;
+  status.textContent = state.said[state.lacking];
 }
 
 wireLab();

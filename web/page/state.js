@@ -10,6 +10,8 @@ export const state = {
   // Esc has ended the program, with this status: the page only says so.
   ended: false,
   exitStatus: undefined,
+  // What the browser lacks for the program to run: 'noWebGL', 'tooOld' or null.
+  lacking: null,
   // The mode, its label and the eye of the latest frame, for the canvas's
   // words.
   scene: { pushPop: true, eye: [], label: '' },
