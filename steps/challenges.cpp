@@ -7,10 +7,12 @@
 #include "steps/challenges.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -601,6 +603,37 @@ std::string read_link(const std::string &text, challenge_link &out, bool check)
     }
     out = got;
     return "";
+}
+
+std::string link_text(const challenge_link &link)
+{
+    std::string text = link.calls;
+    const auto part = [&text](int key, const std::string &value) {
+        text += std::string("&") + keys[key] + "=" + value;
+    };
+    if (link.challenge > 0)
+        part(challenge_key, std::to_string(link.challenge));
+    if (link.seeded) {
+        part(seed_key, std::to_string(link.seed));
+        part(level_key, std::to_string(link.level));
+    }
+    if (!link.target.empty())
+        part(target_key, link.target);
+    if (!link.target.empty() && link.angle_given)
+        part(angle_key, plain_decimal(link.angle));
+    if (!link.target.empty() && !link.goal.empty()) {
+        std::string goal;
+        for (char c : link.goal) {
+            const unsigned char b = static_cast<unsigned char>(c);
+            char escaped[4];
+            snprintf(escaped, sizeof escaped, "%%%02X", b);
+            goal += std::isalnum(b) || (c != 0 && std::strchr("-._~,;:()!*'", c))
+                        ? std::string(1, c)
+                        : escaped;
+        }
+        part(goal_key, goal);
+    }
+    return text;
 }
 
 bool link_challenge(const challenge_link &link, challenge &out)

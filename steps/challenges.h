@@ -87,6 +87,11 @@ struct challenge_link {
 // what was expected there; out is then left as it was.
 std::string read_link(const std::string &text, challenge_link &out, bool check = true);
 
+// A link's text after its "#", as read_link reads it: the calls, then the
+// parts it has, the goal's bytes percent-encoded where a browser's address
+// would not keep them.
+std::string link_text(const challenge_link &link);
+
 // The challenge a link names: built-in, seeded, or a teacher's target= with
 // its angle= and goal=; false when it names none.
 bool link_challenge(const challenge_link &link, challenge &out);

@@ -10,9 +10,25 @@
 
 #include "app/scene_state.h"
 #include "render/gl.h"
+#include "steps/challenges.h"
 #include "steps/frame_steps.h"
 #include "steps/lab.h"
 #include "tools/timer_slots.h"
+
+// A string as a JSON string: lines of C among the frame's texts, and a
+// challenge's goal in UTF-8, which JSON takes as it is. No text has other
+// control characters (a teacher's goal has them made spaces).
+static std::string quoted(const std::string &text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    }
+    return out + "\"";
+}
 
 // The names are the ones ld's --wrap gives (see web/CMakeLists.txt).
 // NOLINTBEGIN(bugprone-reserved-identifier)
@@ -40,11 +56,12 @@ EMSCRIPTEN_KEEPALIVE void web_key(int character)
 // asked for again, not run (with no timer pending, emscripten would end the
 // program), and runs once the page leaves the steps.
 static timer_slots<16> timers;  // the program has one timer pending at a time
+static bool holding();          // a challenge holds it too
 
 static void run_or_hold(int slot)
 {
     const pending_timer &t = timers[slot];
-    if (shown_step() > 0)
+    if (shown_step() > 0 || holding())
         __real_glutTimerFunc(t.ms, run_or_hold, slot);
     else
         t.callback(t.value);
@@ -71,27 +88,126 @@ EMSCRIPTEN_KEEPALIVE int web_show_step(int step)
 // its own. What these return stays valid until the next of them is called.
 static std::string lab_answer;
 
+// A challenge (steps/challenges.h) while one is open: its link's parts,
+// which the address keeps after the lab's calls; the challenge, whose
+// target's cubes are drawn as a ghost and whose angle holds the clock; the
+// changes made since it opened (a number moved by any number of steps is
+// one change, until another is changed); how the cubes, as GL places them,
+// compare with the target's.
+static struct {
+    bool open = false;
+    challenge_link link;  // without calls
+    challenge now;
+    std::vector<cube_place> target;
+    places_compared compared;
+    int changes = 0, last_number = -1;
+} held;
+
+static bool holding()
+{
+    return held.open;
+}
+
 // Uses changed from the next frame on; a lab for the other mode switches
-// the mode, with both angles from 0, as Space does.
+// the mode, with both angles from 0, as Space does, or in a challenge its
+// angle; and compares the challenge's cubes anew.
 static void use(const lab &changed)
 {
     if (changed.push_pop != scene_state.use_push_pop) {
         scene_state.use_push_pop = changed.push_pop;
         scene_state.angle_obj1 = scene_state.angle_obj2 = 0;
     }
+    if (held.open)
+        scene_state.angle_obj1 = scene_state.angle_obj2 = held.now.angle;
     use_lab(&changed);
+    if (held.open)
+        held.compared =
+            compare_places(cubes_drawn(&changed, changed.push_pop, held.now.angle), held.target);
     glutPostRedisplay();
 }
 
-// Reads a link's text and, when it can, uses it. Returns "" or, for text it
-// cannot read, the line that says where, and then changes nothing.
+static void close_challenge()
+{
+    held.open = false;
+    show_target({});
+    glutPostRedisplay();
+}
+
+// Reads a link's text and, when it can, uses it: its calls, and the
+// challenge it names, if any, starting from its calls or else the
+// challenge's own. Returns "" or, for text it cannot read, the line that
+// says where, and then changes nothing.
 EMSCRIPTEN_KEEPALIVE const char *web_lab_read(const char *text)
 {
+    challenge_link link;
     lab changed;
-    lab_answer = read_lab(text ? text : "", changed);
-    if (lab_answer.empty())
-        use(changed);
+    lab_answer = read_link(text ? text : "", link);
+    if (!lab_answer.empty())
+        return lab_answer.c_str();
+    if (!link.has_target()) {
+        close_challenge();
+        lab_answer = read_lab(link.calls, changed);
+        if (lab_answer.empty())
+            use(changed);
+        return lab_answer.c_str();
+    }
+    challenge c;
+    if (!link_challenge(link, c)) {
+        lab_answer = "the challenge could not be made";
+        return lab_answer.c_str();
+    }
+    if (link.calls.empty() || !read_lab(link.calls, changed).empty())
+        changed = c.start;
+    link.calls.clear();
+    held = {true, link, c, target_places(c), {}, 0, -1};
+    show_target(held.target);
+    use(changed);
     return lab_answer.c_str();
+}
+
+// A challenge made of the lab in use: its calls are the target, at the
+// cubes' angle now, with the teacher's goal; the program's calls of its
+// mode are where it starts. Opens it; its link is the next frame's.
+EMSCRIPTEN_KEEPALIVE void web_challenge_make(const char *goal)
+{
+    const lab *in_use = lab_in_use();
+    if (!in_use)
+        return;
+    challenge_link link;
+    link.target = lab_text(*in_use);
+    link.angle_given = true;
+    link.angle = scene_state.angle_obj1;
+    for (const char *c = goal ? goal : ""; *c && link.goal.size() < 1000; c++)
+        link.goal += static_cast<unsigned char>(*c) < 32 ? ' ' : *c;
+    link.calls = lab_text(program_lab(in_use->push_pop));
+    web_lab_read(link_text(link).c_str());
+}
+
+// Run, or Space: the challenge is left, the lab as it stands.
+EMSCRIPTEN_KEEPALIVE void web_challenge_close()
+{
+    close_challenge();
+}
+
+// The built-in challenges, for the page's list: each one's goal in both
+// languages and the fewest changes it takes.
+EMSCRIPTEN_KEEPALIVE const char *web_challenges()
+{
+    lab_answer = "[";
+    challenge c;
+    for (int n = 1; builtin_challenge(n, c); n++)
+        lab_answer += std::string(n > 1 ? ", " : "") + "{\"goal\": [" + quoted(c.goal[0]) + ", " +
+                      quoted(c.goal[1]) + "], \"fewest\": " + std::to_string(c.fewest) + "}";
+    lab_answer += "]";
+    return lab_answer.c_str();
+}
+
+// A change in a challenge: k * 4 + j for a number, -1 for anything else.
+static void count_change(int number)
+{
+    if (held.open && (number < 0 || number != held.last_number))
+        held.changes++;
+    held.last_number = number;
 }
 
 // The lab of the mode shown, to be changed: the one in use, or the
@@ -106,6 +222,7 @@ static lab shown_lab()
 // The edits, on the k-th call of the mode shown (steps/lab.h's rules).
 EMSCRIPTEN_KEEPALIVE void web_lab_number(int k, int j, double value)
 {
+    count_change(k * 4 + j);
     lab changed = shown_lab();
     set_number(changed, static_cast<size_t>(k), j, value);
     use(changed);
@@ -114,6 +231,7 @@ EMSCRIPTEN_KEEPALIVE void web_lab_number(int k, int j, double value)
 // value shown: a cube's angle from where the cube has turned.
 EMSCRIPTEN_KEEPALIVE void web_lab_nudge(int k, int j, int steps)
 {
+    count_change(k * 4 + j);
     lab changed = shown_lab();
     if (k >= 0 && static_cast<size_t>(k) < changed.calls.size()) {
         const lab_call &c = changed.calls[static_cast<size_t>(k)];
@@ -127,20 +245,27 @@ EMSCRIPTEN_KEEPALIVE void web_lab_nudge(int k, int j, int steps)
 }
 EMSCRIPTEN_KEEPALIVE void web_lab_swap(int k)
 {
+    count_change(-1);
     lab changed = shown_lab();
     swap_with_next(changed, static_cast<size_t>(k));
     use(changed);
 }
 EMSCRIPTEN_KEEPALIVE void web_lab_switch(int k)
 {
+    count_change(-1);
     lab changed = shown_lab();
     switch_call(changed, static_cast<size_t>(k));
     use(changed);
 }
 
-// The program's own calls again, in both modes.
+// The program's own calls again, in both modes; in a challenge, its own
+// start, with no change made.
 EMSCRIPTEN_KEEPALIVE void web_lab_reset()
 {
+    if (held.open) {
+        held.changes = 0, held.last_number = -1;
+        return use(held.now.start);
+    }
     use_lab(nullptr);
     glutPostRedisplay();
 }
@@ -189,20 +314,6 @@ extern "C" void __wrap_glutMainLoop()   // NOLINT(bugprone-reserved-identifier)
     __real_glutMainLoop();
 }
 
-// A string as a JSON string: the frame's texts are plain ASCII, lines of C
-// among them.
-static std::string quoted(const std::string &text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else
-            out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
-    }
-    return out + "\"";
-}
-
 // Where each step's frame has its origin in the canvas, as fractions of the
 // canvas's width from its left and of its height from its top: GLU projects
 // the origin with the matrices the frame was drawn with, as GL holds them.
@@ -227,6 +338,33 @@ static std::string origins_json()
     return out + "]";
 }
 
+// The challenge open: what names it (the built-in's number, or the seed and
+// level of one made from a seed; 0 and null for a teacher's), its goal in both languages, the fewest changes and
+// the changes made, whether it is solved, and for each cube how far it
+// stands from its target's place and how many degrees its axes are off.
+static std::string challenge_json()
+{
+    const places_compared &compared = held.compared;
+    std::string cubes = "[";
+    for (const cube_difference &d : compared.cubes) {
+        char one[96];
+        snprintf(one, sizeof one, "{\"distance\": %.4f, \"degrees\": %.2f, \"matches\": %s}",
+                 d.distance, d.degrees, d.matches ? "true" : "false");
+        cubes += (cubes.size() > 1 ? ", " : "") + std::string(one);
+    }
+    // Its link's parts name it: "challenge=3", "seed=5&level=2", a teacher's.
+    const challenge_link &link = held.link;
+    return "{\"id\": " + quoted(link_text(link).substr(1)) +
+           ", \"number\": " + std::to_string(link.challenge) +
+           ", \"seed\": " + (link.seeded ? std::to_string(link.seed) : "null") +
+           ", \"level\": " + std::to_string(link.level) + ", \"goal\": [" +
+           quoted(held.now.goal[0]) + ", " + quoted(held.now.goal[1]) +
+           "], \"fewest\": " + std::to_string(held.now.fewest) +
+           ", \"changes\": " + std::to_string(held.changes) +
+           ", \"solved\": " + (compared.matches ? "true" : "false") + ", \"cubes\": " + cubes +
+           "]}";
+}
+
 // The browser shows each frame by itself (emscripten's glutSwapBuffers does
 // nothing); this tells the page that one is drawn, as one JSON object: the
 // step shown (0 for none), the mode and its label as the frame drew it, the
@@ -247,11 +385,15 @@ extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifie
     char eye[96];
     snprintf(eye, sizeof eye, "[%.9g, %.9g, %.9g]", double(scene_state.cam_x),
              double(scene_state.cam_y), double(scene_state.cam_z));
+    challenge_link link = held.link;
+    link.calls = in_use ? lab_text(*in_use) : held.open ? lab_text(program_lab(mode)) : "";
     std::string json =
         "{\"step\": " + std::to_string(step) + ", \"push_pop\": " + (mode ? "true" : "false") +
         ", \"label\": " + quoted(frame_label()) + ", \"eye\": " + eye +
-        ", \"link\": " + quoted(in_use ? lab_text(*in_use) : "") + ", \"changed\": " +
+        ", \"link\": " + quoted(held.open ? link_text(link) : link.calls) + ", \"changed\": " +
         (mine && lab_text(*in_use) != lab_text(program_lab(mode)) ? "true" : "false");
+    if (held.open)
+        json += ", \"challenge\": " + challenge_json();
     if (step > 0)
         json += ", \"calls\": " + step_calls_json() + ", \"origins\": " + origins_json() +
                 ", \"c\": " + quoted(lab_c_code(shown_lab()));

@@ -4,6 +4,7 @@
 // clicker's pages for the steps, the browser's own shortcuts).
 import { byId, call, state } from './state.js';
 import { back, next, showStep } from './steps.js';
+import { leaveChallenge } from './challenges.js';
 
 // The character a key gives, as the desktop's X server gives it: the one
 // the browser reports (Caps Lock, Shift and AltGr layouts included) if it
@@ -28,6 +29,7 @@ export function characterOf(event) {
 // the desktop's GLUT does. Space switches the mode, and with it the calls:
 // stepping starts again at the first.
 export function press(character) {
+  if (character === 32) leaveChallenge();  // the other mode's calls are not the challenge's
   call('_web_key', character);
   if (character === 32 && state.step > 0) showStep(1);
 }

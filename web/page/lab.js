@@ -17,6 +17,7 @@ const types = {
   web_lab_number: [null, ['number', 'number', 'number']], web_lab_nudge: [null, ['number', 'number', 'number']],
   web_lab_swap: [null, ['number']],
   web_lab_switch: [null, ['number']],
+  web_challenges: ['string', []], web_challenge_make: [null, ['string']], web_challenge_close: [null, []],
 };
 export function labCall(name, ...args) {
   if (state.ended || !Module.calledRun) return undefined;
@@ -71,12 +72,10 @@ export function writeLink(text) {
 // never run; text it cannot read leaves the program's own frame, and the
 // page says where it stopped.
 export function readLink() {
-  let text = location.hash.slice(1);
+  // As the address holds it: the program's reader decodes each part of it
+  // (a challenge's goal may hold an encoded &).
+  const text = location.hash.slice(1);
   if (!text || text === state.link) return;
-  try {
-    text = decodeURIComponent(text);
-  } catch {  // a stray %: the reader says where it stands
-  }
   const answer = labCall('web_lab_read', text);
   if (answer) labCall('web_lab_reset');
   say(answer ? ['unreadable', answer] : null);
@@ -166,9 +165,20 @@ export function showC(code) {
   if (!byId('c-part').hidden) byId('c-code').value = code;
 }
 
+// The list as the lab (Change the calls pressed), or as the calls alone.
+export function setEditing(on) {
+  state.editing = on;
+  byId('edit').setAttribute('aria-pressed', on);
+  byId('calls').classList.toggle('lab', on);
+  document.documentElement.classList.toggle('editing', on);
+  byId('lab-tools').hidden = !on;
+  if (!on) byId('c-part').hidden = true;
+  showList();
+}
+
 // The list's controls, the edit switch, and the lab's buttons.
 export function wireLab() {
-  const list = byId('calls'), editButton = byId('edit'), cPart = byId('c-part'), cCode = byId('c-code');
+  const list = byId('calls'), cPart = byId('c-part'), cCode = byId('c-code');
   list.addEventListener('input', ({ target }) => {
     state.stepped = null;  // typed into: it shows what is typed
     if (target.type === 'number' && Number.isFinite(target.valueAsNumber)) setNumber(target, target.valueAsNumber);
@@ -222,15 +232,7 @@ export function wireLab() {
   list.addEventListener('pointerup', dropped);
   list.addEventListener('pointercancel', dropped);
 
-  editButton.addEventListener('click', () => {
-    state.editing = !state.editing;
-    editButton.setAttribute('aria-pressed', state.editing);
-    list.classList.toggle('lab', state.editing);
-    document.documentElement.classList.toggle('editing', state.editing);
-    byId('lab-tools').hidden = !state.editing;
-    if (!state.editing) cPart.hidden = true;
-    showList();
-  });
+  byId('edit').addEventListener('click', () => setEditing(!state.editing));
   byId('lab-reset').addEventListener('click', backToProgram);
   // The C, shown and selected; copied too where the browser lets the page
   // write the clipboard (not always from a file).

@@ -10,6 +10,7 @@ import { labCall, readLink, showLabOn, showList, showNote, wireLab, writeLink } 
 import { setStep, showCalls, showStack, wireSteps } from './steps.js';
 import { wireKeys } from './keys.js';
 import { showQuestion, wirePredict } from './predict.js';
+import { showChallenge, showList as showChallenges, showMake, wireChallenges } from './challenges.js';
 import { fitCanvas, wireLayout } from './layout.js';
 
 const canvas = byId('canvas'), report = byId('report'), status = byId('status-text');
@@ -32,7 +33,7 @@ function sayFrame() {
 // Everything the page says, said again in another language.
 function setLanguage(code) {
   useLanguage(code);
-  sayFrame(), setStep(state.step), showStack(state.calls[state.step - 1]), showList(), showNote(), showLabOn();
+  sayFrame(), setStep(state.step), showChallenge(state.challenge), showChallenges(), showStack(state.calls[state.step - 1]), showList(), showNote(), showLabOn();
   labCall('web_depth_word', state.said.depthWord);  // the canvas's caption too, once the program runs
   if (state.ended) status.textContent = state.said.ended(state.exitStatus);
   else if (state.lacking) status.textContent = state.said[state.lacking];
@@ -69,13 +70,14 @@ Module.onFrame = (json) => {
   if (Module.frames++ === 0) {
     document.body.dataset.firstFrame = performance.now();
     requestAnimationFrame(fitCanvas);
-    queueMicrotask(() => (readLink(), labCall('web_depth_word', state.said.depthWord)));  // once the program runs, outside its drawing
+    queueMicrotask(() => (readLink(), labCall('web_depth_word', state.said.depthWord), showChallenges()));  // once the program runs, outside its drawing
   }
   state.scene = { pushPop: frame.push_pop, eye: frame.eye, label: frame.label };
   sayFrame();
   if (frame.link !== state.link) writeLink(frame.link);
   if (frame.changed !== state.changed) state.changed = frame.changed, showLabOn();
   if (frame.step > 0) showCalls(frame.calls, frame.origins, frame.step, frame.c);
+  showChallenge(frame.challenge), showMake();
 };
 
 wireLayout();
@@ -114,7 +116,7 @@ Module.onExit = (code) => {
   for (const control of document.querySelectorAll('button, input')) control.disabled = true;
   canvas.removeAttribute('tabindex');
   byId('stepping').hidden = byId('stack').hidden = true;
-  state.predict.asking = null, showQuestion();
+  state.predict.asking = null, showQuestion(), showChallenge(null), showMake();
   document.documentElement.classList.remove('stepping', 'editing');
   setText(sceneLine, ''), setText(stepLine, '');
   // What was said of the lab (Copied, say) is over with the program.
@@ -138,6 +140,7 @@ wireLab();
 wireSteps();
 wireKeys();
 wirePredict();
+wireChallenges();
 
 setLanguage(state.lang);
 window.addEventListener('load', () => canvas.focus());

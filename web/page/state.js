@@ -45,6 +45,8 @@ export const state = {
   // Predict first (predict.js): whether it is on, the question open, and the
   // tally; where each step's frame has its origin in the canvas.
   predict: { on: false, asking: null, right: 0, asked: 0 },
+  // The challenge open (challenges.js), as the latest frame has it, or null.
+  challenge: null,
   origins: [],
 };
 

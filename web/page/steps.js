@@ -8,6 +8,7 @@ import { byId, call, setText, state } from './state.js';
 import { vector } from './words.js';
 import { showC, showList } from './lab.js';
 import { ask, dropQuestion, followFrame, showQuestion } from './predict.js';
+import { leaveChallenge } from './challenges.js';
 
 // The step in words under the canvas, said as it changes (#step-now is a
 // polite live region), from the numbers of the stack's top card.
@@ -54,6 +55,7 @@ function reveal() {
 export function showStep(n) {
   if (state.ended) return;
   dropQuestion();
+  if (n <= 0) leaveChallenge();  // Run leaves it
   state.reveal = n > 0;
   setStep(call('_web_show_step', Math.max(0, n)) ?? 0, false);
 }

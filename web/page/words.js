@@ -36,6 +36,13 @@ export const words = {
     labOn: 'A lab: these cubes follow changed calls, not the program\'s own.',
     labBack: 'Back to the program\'s calls',
     selected: 'Selected: copy it (Ctrl+C) and paste it into on_display.',
+    solvedMark: '✓ solved', solvedCount: (n, count) => `(${n} of ${count} solved)`,
+    builtIn: (n, count) => `Challenge ${n} of ${count}`, seeded: (seed, level) => `Seed ${seed}, level ${level}`,
+    teachers: 'A challenge of your own', noGoal: 'Make the cubes stand in their outlines.',
+    progress: (changes, fewest) => `${changes} ${changes === 1 ? 'change' : 'changes'} so far${fewest ? `; it can be done in ${fewest}` : ''}.`,
+    solved: (changes, fewest) => `Solved, in ${changes} ${changes === 1 ? 'change' : 'changes'}${fewest ? `; the fewest is ${fewest}` : ''}.`,
+    madeLink: 'The page\'s address is now the challenge\'s link: copy it and hand it out.',
+    notSolvedFile: 'That file is not a list of solved challenges.',
     predict: {
       ask: {
         depth: (n, call) => `Call ${n}, ${call}: how many matrices will be on the stack after it?`,
@@ -92,6 +99,18 @@ export const words = {
       'uma chamada com a seguinte; a caixa liga ou desliga um push ou pop.',
     cTitle: 'A parte dos cubos em C, para on_display:',
     predictOn: 'Prever primeiro',
+    solvedMark: '✓ resolvido', solvedCount: (n, count) => `(${n} de ${count} resolvidos)`,
+    builtIn: (n, count) => `Desafio ${n} de ${count}`, seeded: (seed, level) => `Semente ${seed}, nível ${level}`,
+    teachers: 'Um desafio próprio', noGoal: 'Leve os cubos até os contornos.',
+    progress: (changes, fewest) => `${changes} ${changes === 1 ? 'mudança' : 'mudanças'} até agora${fewest ? `; dá para fazer com ${fewest}` : ''}.`,
+    solved: (changes, fewest) => `Resolvido, com ${changes} ${changes === 1 ? 'mudança' : 'mudanças'}${fewest ? `; o mínimo é ${fewest}` : ''}.`,
+    madeLink: 'O endereço da página agora é o link do desafio: copie-o e distribua-o.',
+    notSolvedFile: 'Esse arquivo não é uma lista de desafios resolvidos.',
+    challengesTitle: 'Desafios',
+    challengesHow: 'Cada um abre no laboratório, com os cubos parados: mude as chamadas até que os cubos fiquem nos contornos.',
+    level: 'Nível', seed: 'Semente (vazia: qualquer)', newOne: 'Um novo', goalText: 'Objetivo, para um desafio seu',
+    make: 'Fazer um desafio do laboratório', forget: 'Esquecer os resolvidos', save: 'Salvá-los num arquivo',
+    load: 'Juntar os de um arquivo', leave: 'Sair do desafio',
     predict: {
       ask: {
         depth: (n, call) => `Chamada ${n}, ${call}: quantas matrizes haverá na pilha depois dela?`,
