@@ -43,7 +43,7 @@ export function wireKeys() {
   const walk = { ArrowRight: next, ArrowLeft: back }, clicker = { PageDown: next, PageUp: back };
   window.addEventListener('keydown', (event) => {
     if (event.key === 'Tab' || event.metaKey || event.isComposing) return;
-    if (event.target.type === 'number' || event.target.tagName === 'TEXTAREA') return;  // typing a number, or the C
+    if (['number', 'text'].includes(event.target.type) || event.target.tagName === 'TEXTAREA') return;  // typing a number, a goal, or the C
     const go = walk[event.key] || (state.step > 0 && clicker[event.key]);
     if (go) {
       event.preventDefault();
