@@ -476,7 +476,8 @@ struct link_reader {
         if (line.empty())
             return true;
         const size_t colon = line.find(':');
-        const size_t character = std::stoul(line.substr(10, colon - 10));  // after "character "
+        size_t character = 0;  // the number after "character "
+        for (size_t i = 10; i < colon; i++) character = character * 10 + (line[i] - '0');
         size_t byte = 0;
         for (size_t seen = 0; byte < part.size(); byte++) {
             if ((static_cast<unsigned char>(part[byte]) & 0xc0) != 0x80 && ++seen == character)
@@ -498,7 +499,8 @@ struct link_reader {
             out = out * 10 + static_cast<uint64_t>(c - '0');
         }
         return (digits && out >= low && out <= high) ||
-               fail(at, what + " from " + std::to_string(low) + " to " + std::to_string(high));
+               fail(at, what + " from " + plain_decimal(static_cast<double>(low)) + " to " +
+                            plain_decimal(static_cast<double>(high)));
     }
 };
 
