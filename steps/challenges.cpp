@@ -588,7 +588,10 @@ std::string read_link(const std::string &text, challenge_link &out, bool check)
     const int targets = (given[challenge_key] > 0) + (given[seed_key] > 0 || given[level_key] > 0) +
                         (given[target_key] > 0);
     if (targets > 1) {
-        const size_t seeded = given[seed_key] ? given[seed_key] : given[level_key];
+        // The seed's pair begins at whichever of its parts comes first.
+        const size_t seeded = given[seed_key] && given[level_key]
+                                  ? std::min(given[seed_key], given[level_key])
+                                  : given[seed_key] + given[level_key];
         const size_t second = std::max({given[challenge_key], seeded, given[target_key]});
         return r.refuse(second - 1, "one of challenge=, seed= with level=, and target=");
     }
