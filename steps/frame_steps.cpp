@@ -53,8 +53,11 @@ struct recording_state {
     const lab *frame_lab = nullptr;  // the lab this frame's cube part makes, if any
     const lab *own = nullptr;        // the program's cube part in this frame's mode, once learnt
     GLint start_depth = 1;           // where the cube part began
+    std::vector<cube_place> target;  // drawn as a ghost after the cube part
 };
 recording_state rec;
+
+int unseen = 0;  // frames being drawn unseen, for drawing_unseen
 
 // The program's cube part in each mode, as learnt from the frame.
 lab learnt[2] = {lab{false, {}}, lab{true, {}}};
@@ -184,6 +187,51 @@ void draw_step(int step, const frame_call &c)
     rec.quiet--;
 }
 
+// The target's cubes in outline, each edge and its centre, over everything
+// (a cube that stands in the way must not hide where the other should go).
+void draw_target()
+{
+    rec.quiet++;
+    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LINE_BIT | GL_POINT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glPushMatrix();
+    glLoadMatrixf(rec.view.data());
+    glLineWidth(2.0f);
+    glPointSize(7.0f);
+    const GLfloat colours[2][4] = {{0.75f, 0.75f, 0.75f, 1}, {0, 0.6f, 1, 1}};
+    for (size_t i = 0; i < rec.target.size(); i++) {
+        const cube_place &c = rec.target[i];
+        glColor4fv(colours[std::min<size_t>(i, 1)]);
+        // Corner b has bit k set for +half of axis k; an edge joins corners
+        // one bit apart.
+        auto corner = [&c](int b) {
+            double p[3];
+            for (int row = 0; row < 3; row++) {
+                p[row] = c.origin[row];
+                for (int k = 0; k < 3; k++) p[row] += (b >> k & 1 ? 0.5 : -0.5) * c.axes[k][row];
+            }
+            glVertex3f(static_cast<GLfloat>(p[0]), static_cast<GLfloat>(p[1]),
+                       static_cast<GLfloat>(p[2]));
+        };
+        glBegin(GL_LINES);
+        for (int b = 0; b < 8; b++)
+            for (int k = 0; k < 3; k++)
+                if (!(b >> k & 1)) {
+                    corner(b);
+                    corner(b | 1 << k);
+                }
+        glEnd();
+        glBegin(GL_POINTS);
+        glVertex3f(static_cast<GLfloat>(c.origin[0]), static_cast<GLfloat>(c.origin[1]),
+                   static_cast<GLfloat>(c.origin[2]));
+        glEnd();
+    }
+    glPopMatrix();
+    glPopAttrib();
+    rec.quiet--;
+}
+
 // Notes a call that has just been made, with the stack as GL now holds it:
 // made, the call as the lab writes it (nullptr for one it cannot write);
 // ghost, the matrix a pop threw away.
@@ -275,6 +323,8 @@ void end_cube_part()
     int last = static_cast<int>(rec.calls.size());
     if (rec.step > last)
         rec.step = last;
+    if (!rec.target.empty())
+        draw_target();
     if (rec.step > 0)
         draw_step(rec.step, rec.calls[static_cast<size_t>(rec.step - 1)]);
 }
@@ -306,6 +356,7 @@ std::string learn_cube_part(void (*frame)())
 {
     const scene kept_state = scene_state;
     const recording_state kept = rec;
+    unseen++;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
     std::string why;
@@ -350,10 +401,55 @@ std::string learn_cube_part(void (*frame)())
     }
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
+    unseen--;
     scene_state = kept_state;
     rec = kept;
     learnt_yet = true;
     return why;
+}
+
+std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float angle)
+{
+    program_lab(push_pop);  // learnt first: learning draws frames of its own
+    const scene kept_state = scene_state;
+    const recording_state kept = rec;
+    unseen++;
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDepthMask(GL_FALSE);
+    rec = recording_state{};
+    rec.in_lab = changed != nullptr;
+    rec.changed = changed ? *changed : lab{};
+    scene_state.use_push_pop = changed ? changed->push_pop : push_pop;
+    scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
+    on_display();
+    std::vector<cube_place> cubes;
+    for (const frame_call &c : rec.calls) {
+        if (!c.writable || c.made.kind != lab_call::cube || c.made.off)
+            continue;
+        const matrix &m = c.stack.back();
+        cube_place p{};
+        for (size_t row = 0; row < 3; row++) {
+            p.origin[row] = m[12 + row];
+            for (size_t k = 0; k < 3; k++) p.axes[k][row] = m[k * 4 + row] * c.made.n[0];
+        }
+        cubes.push_back(p);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    unseen--;
+    scene_state = kept_state;
+    rec = kept;
+    return cubes;
+}
+
+bool drawing_unseen()
+{
+    return unseen > 0;
+}
+
+void show_target(const std::vector<cube_place> &target)
+{
+    rec.target = target;
 }
 
 const lab &program_lab(bool push_pop)

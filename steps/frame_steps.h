@@ -103,3 +103,29 @@ std::string step_calls_json();
 void use_lab(const lab *changed);
 // The lab in use, or nullptr.
 const lab *lab_in_use();
+
+// A cube as GL placed it, in world coordinates (the view taken out): its
+// centre, and its x, y and z axes each as long as the cube's edge, so that
+// its size and any glScalef count.
+struct cube_place {
+    std::array<double, 3> origin;
+    std::array<std::array<double, 3>, 3> axes;
+};
+
+// Draws one frame unseen (nothing written to the colour or depth buffer),
+// with the real on_display and GL, with changed's calls in their mode (or,
+// for nullptr, the program's own in the mode push_pop), both cubes at angle, and returns its cubes
+// in the order it draws them (the grey cube's place first). Everything else stays as it was: the
+// state, the lab in use, the step, the last frame's calls. As with learn_cube_part, the frame's
+// glutSwapBuffers still comes: call it between the frames that are shown.
+std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float angle);
+
+// Whether the frame being drawn is one of those unseen ones (cubes_drawn's or
+// learn_cube_part's), which whatever watches the frames shown should pass
+// over.
+bool drawing_unseen();
+
+// Cubes drawn from the next frame on as a ghost over the scene, in outline
+// with a dot at each centre, the first in the grey cube's colour, the next in
+// the blue's: where a challenge wants the cubes. Empty for none.
+void show_target(const std::vector<cube_place> &target);

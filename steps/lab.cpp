@@ -68,26 +68,9 @@ struct reader {
         }
         return false;
     }
-    // What stands at where, shown safely: a few characters, anything but
-    // printable ASCII as "?".
-    std::string found(size_t where) const
-    {
-        if (where >= text.size())
-            return "the end";
-        std::string shown = "\"";
-        for (size_t i = where; i < text.size() && i < where + 16; i++) {
-            unsigned char c = static_cast<unsigned char>(text[i]);
-            shown += c >= 32 && c < 127 ? static_cast<char>(c) : '?';
-        }
-        return shown + (where + 16 < text.size() ? "...\"" : "\"");
-    }
     bool fail(size_t where, const std::string &expected, const std::string &instead = "")
     {
-        size_t character = 1;  // counted in characters, not UTF-8 bytes
-        for (size_t i = 0; i < where && i < text.size(); i++)
-            character += (static_cast<unsigned char>(text[i]) & 0xc0) != 0x80;
-        error = "character " + std::to_string(character) + ": expected " + expected + ", found " +
-                (instead.empty() ? found(where) : instead);
+        error = reading_error(text, where, expected, instead);
         return false;
     }
     bool expect(char c)
@@ -240,6 +223,28 @@ number_rule rule_of(lab_call::kind_t kind, int j)
     case lab_call::cube: return {0, largest, 0.1};
     default: return {-largest, largest, 0.1};  // world units
     }
+}
+
+std::string reading_error(const std::string &text, size_t at, const std::string &expected,
+                          const std::string &instead)
+{
+    size_t character = 1;
+    for (size_t i = 0; i < at && i < text.size(); i++)
+        character += (static_cast<unsigned char>(text[i]) & 0xc0) != 0x80;
+    // What stands there, shown safely: a few characters, anything but
+    // printable ASCII as "?".
+    std::string shown = instead;
+    if (shown.empty() && at >= text.size())
+        shown = "the end";
+    if (shown.empty()) {
+        shown = "\"";
+        for (size_t i = at; i < text.size() && i < at + 16; i++) {
+            unsigned char c = static_cast<unsigned char>(text[i]);
+            shown += c >= 32 && c < 127 ? static_cast<char>(c) : '?';
+        }
+        shown += at + 16 < text.size() ? "...\"" : "\"";
+    }
+    return "character " + std::to_string(character) + ": expected " + expected + ", found " + shown;
 }
 
 std::string read_lab(const std::string &text, lab &out, bool check)

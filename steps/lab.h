@@ -56,6 +56,13 @@ const lab &program_lab(bool push_pop);
 // was. Without check it needs nothing of the frame (no GL).
 std::string read_lab(const std::string &text, lab &out, bool check = true);
 
+// The line that read_lab gives for text it cannot read, for a reader of a
+// text around the lab's: "character N: expected ..., found ...", N counted
+// in characters (not UTF-8 bytes) from 1 up to at; instead, if given, for
+// what stands there (else a few of its characters, shown safely).
+std::string reading_error(const std::string &text, size_t at, const std::string &expected,
+                          const std::string &instead = "");
+
 // The lab as text, the shortest way: no spaces, no ";" after the last call.
 std::string lab_text(const lab &l);
 // One call as the text writes it: "glRotatef(a1,0,0,1)", "-glPopMatrix()".

@@ -84,6 +84,10 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
          "--size 4000x3999: a sheet of 10 steps would be "
          "20096x8158 pixels, more than the 16384 a side that "
          "common viewers show: at most --size 3257x3256 in"},
+        {"--target challenge=99", "--target: character 11: expected a challenge from 1 to"},
+        {"--target challenge=3 --angle 30",
+         "--angle 30 with --target: the challenge holds its own angle"},
+        {"--target challenge=3 --steps", "--steps without OUTPUT: checking --target draws"},
         {"--steps x/y/z.png", "cannot write x/y/z.png: the folder x/y does not exist", 1},
         {"--turn x/y.gif", "cannot write x/y.gif: the folder x does not exist", 1},
     };
@@ -414,6 +418,61 @@ TEST(Capture, CallsChangeTheFrame)
     EXPECT_TRUE(status == 0 && out.find("glPushMatrix") == std::string::npos &&
                 out.find("{\"call\": \"glTranslatef(1, 0, 0)\"") == 1)
         << out;
+}
+
+// Checking a student's link against a challenge, pasted as copied from the
+// address bar (percent-encoded too): 0 when both cubes stand where the
+// target's do, 1 when one does not, each cube said in words; 2 for a link
+// it cannot read; 3 when it cannot check at all. With a file, the target's cubes are drawn in
+// outline where they stand: the grey one at (1, 0, 0) (the x axis's red there without it), the blue
+// one at (-1.5, 1.5, 0) (nothing drawn there without).
+TEST(Capture, ChecksAChallengeAndDrawsItsTarget)
+{
+    const std::string
+        page = "'http://host/index.html?lang=pt-BR#",
+        rest =
+            "glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);"
+            "glutSolidCube(0.5);glPopMatrix()&challenge=3'";
+    const struct {
+        std::string calls;
+        int status;
+        std::string lines;
+    } cases[] = {
+        {page + "glPushMatrix();glTranslatef(1,0,0);glRotatef(a1,0,0,1);glutSolidCube(0.5);" + rest,
+         0,
+         "grey cube: matches: 0.000 from its target, axes 0.0 degrees apart, sizes 0.000 apart\n"
+         "blue cube: matches: 0.000"},
+        {page + "glPushMatrix()%3BglTranslatef(1%2C0%2C0);glRotatef(a1,0,0,1);glutSolidCube(0.5);" +
+             rest,
+         0, "grey cube: matches"},
+        {page + "glPushMatrix();glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);" + rest,
+         1,
+         "grey cube: does not match: 0.765 from its target, axes 0.0 degrees apart, sizes "
+         "0.000 apart\nblue cube: matches"},
+        {page + "glPushMatrix();glTranslatef(1,0,0)glRotatef(a1,0,0,1);" + rest, 2,
+         "quenlade-capture: --calls: character 69: expected \";\" between calls"},
+    };
+    for (const auto &c : cases) {
+        auto [status, out] = capture("--target challenge=3 --calls " + c.calls);
+        EXPECT_EQ(status, c.status) << c.calls << ": " << out;
+        EXPECT_EQ(out.rfind(c.lines, 0), 0u) << c.calls << ": " << out;
+    }
+    // Without a display to check on, never "does not match".
+    auto [status, out] = capture("--target challenge=3", "DISPLAY= PATH=/nowhere");
+    EXPECT_TRUE(status == 3 && out.rfind("quenlade-capture: no display", 0) == 0) << out;
+    using testkit::home_eye;
+    for (bool ghost : {false, true}) {
+        ASSERT_EQ(capture(ghost ? "--target challenge=3 ghost.png" : "--angle 45 ghost.png").first,
+                  0);
+        image pic = read_png("ghost.png");
+        EXPECT_EQ(testkit::looks_grey(testkit::at(pic, testkit::project({1, 0, 0}, home_eye))),
+                  ghost);
+        ASSERT_EQ(capture(ghost ? "--target challenge=1 ghost.png" : "--angle 30 ghost.png").first,
+                  0);
+        pic = read_png("ghost.png");
+        EXPECT_EQ(testkit::looks_blue(testkit::at(pic, testkit::project({-1.5, 1.5, 0}, home_eye))),
+                  ghost);
+    }
 }
 
 // The README's pictures are still what the program draws (scripts/make-pictures

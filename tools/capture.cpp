@@ -4,6 +4,8 @@
 // It opens a window like the program's and draws with the program's own
 // init_scene, on_reshape, on_timer and on_display, for a state taken from the
 // command line. With no display it draws on a virtual one from xvfb-run.
+// Given a challenge's target and no file, it checks a student's calls
+// instead: whether GL puts each cube where the target's stands.
 #include <fcntl.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
@@ -23,6 +25,7 @@
 #include "app/callbacks.h"
 #include "app/scene_state.h"
 #include "app/window.h"
+#include "steps/challenges.h"
 #include "steps/frame_steps.h"
 #include "steps/lab.h"
 #include "tools/frame_grab.h"
@@ -140,6 +143,7 @@ static const struct {
     {"--eye", "the eye point must be three decimal numbers X,Y,Z, each from -1000 to 1000"},
     {"--size", "the size must be WxH, two whole numbers of pixels from 1 to 4096, such as 800x600"},
     {"--calls", "the calls must be the cube part's, separated by ; (see --help)"},
+    {"--target", "the target must be calls or a challenge's link (see --help)"},
 };
 enum { mode_rule, angle_rule, eye_rule, size_rule };
 
@@ -158,9 +162,16 @@ struct request {
     double eye[3] = {home_eye.x, home_eye.y, home_eye.z};
     std::string size_text = "500x500";  // as given, for a refusal
     int width = 500, height = 500;
+    bool angle_given = false;
     bool lab_given = false;
-    lab changed;  // with lab_given, the calls that replace the frame's
-    std::string calls_text;
+    lab changed;              // with lab_given, the calls that replace the frame's
+    std::string calls_text;   // as given: the calls, or a link holding them
+    std::string target_text;  // --target as given, or ""
+    challenge_link target;    // read from it
+    bool checking() const
+    {
+        return output.empty() && !target_text.empty();
+    }
     bool turn = false, steps = false, json = false;
     std::string output;
     std::vector<std::string> extras;  // what no option took
@@ -169,14 +180,28 @@ struct request {
 // The status of a part after which the next one runs.
 const int go_on = -1;
 
-// --calls: the lab's text, read into r.changed, as text: it is held to the
-// frame's own calls once the frame can be drawn (draw). "" or, for text it
-// cannot read, where it stopped and what it expected there.
+// --calls: the lab's text, or a link as copied from the page, its calls
+// read into r.changed as text: they are held to the frame's own calls once
+// the frame can be drawn (draw). A link without calls is the program's. ""
+// or, for text it cannot read, where it stopped and what it expected there.
 static std::string read_calls(const std::string &text, request &r)
 {
-    r.lab_given = true;
+    challenge_link link;
     r.calls_text = text;
-    return read_lab(text, r.changed, false);
+    const std::string message = read_link(text, link, false);
+    r.lab_given = message.empty() && (!link.calls.empty() || !link.is_link);
+    return message.empty() && r.lab_given ? read_lab(link.calls, r.changed, false) : message;
+}
+
+// --target: calls, or a link whose challenge=, seed= and level=, or target=
+// names the target (else its calls are the target).
+static std::string read_target(const std::string &text, request &r)
+{
+    r.target_text = text;
+    std::string message = read_link(text, r.target, false);
+    if (message.empty() && !r.target.has_target() && r.target.calls.empty())
+        return reading_error(text, text.size(), "calls, challenge=, seed= with level=, or target=");
+    return message;
 }
 
 // A value refused, as the two parts of its line.
@@ -209,9 +234,10 @@ static int read_options(int argc, char **argv, request &r)
     CLI::App app{
         "Renders what Quenlade draws for the given state, through the program's own\n"
         "drawing code, and saves it as a PNG picture or, with --turn, as a looping GIF\n"
-        "of one full turn, or with --steps the frame step by step. Uses $DISPLAY when\n"
-        "it can be opened, otherwise a virtual display started with xvfb-run. Each\n"
-        "option may be given once.\n\n"
+        "of one full turn, or with --steps the frame step by step; or, with --target\n"
+        "and no OUTPUT, checks whether the cubes stand where a challenge wants them.\n"
+        "Uses $DISPLAY when it can be opened, otherwise a virtual display started\n"
+        "with xvfb-run. Each option may be given once.\n\n"
         "The file is written whole or not at all: it is written to a hidden temporary\n"
         "file in the same folder and renamed to OUTPUT only once complete, so an\n"
         "existing OUTPUT stays as it was until then. A folder that does not exist or\n"
@@ -237,7 +263,9 @@ static int read_options(int argc, char **argv, request &r)
             return refusal{"--mode " + value, known ? "" : rules[mode_rule].accepted};
         }));
     app.add_option("--angle")
-        ->description("angle of both cubes, 0 to 360 degrees")
+        ->description(
+            "angle of both cubes, 0 to 360 degrees; a challenge's target (--target)\n"
+            "holds its own")
         ->type_name("DEG")
         ->default_str("0")
         ->check(reading(refused, [&r](const std::string &value) {
@@ -295,10 +323,31 @@ static int read_options(int argc, char **argv, request &r)
             "cubes' angles (--angle, and turning with --turn), and a - in front of\n"
             "glPushMatrix() or glPopMatrix() switches it off. With push/pop among them\n"
             "the mode is on, without it off. The frame makes them in place of its own;\n"
-            "the view, the axes and the label are its own")
+            "the view, the axes and the label are its own. A link copied from the page's\n"
+            "address (http://.../index.html#glPushMatrix();...) gives its calls (what\n"
+            "else it holds is not the target: that is --target's); one without calls,\n"
+            "the program's")
         ->type_name("TEXT")
         ->check(reading(refused, [&r](const std::string &value) {
             return refusal{"--calls", read_calls(value, r)};
+        }));
+    app.add_option("--target")
+        ->description(
+            "a challenge: where each cube must stand, as the cubes of these calls (as\n"
+            "--calls), or of a link's challenge: #...&challenge=N for the N-th built-in\n"
+            "one, #...&seed=S&level=L for one made from a seed S (0 to 4294967295) at\n"
+            "level 1 to 3, #...&target=CALLS&angle=DEG&goal=WORDS for a teacher's own\n"
+            "(percent-encoded, as a browser writes them). A challenge holds its own\n"
+            "angle. Without OUTPUT, checks the frame (--calls, else the program's in\n"
+            "--mode) instead of drawing it: one line per cube, grey then blue, with its\n"
+            "distance from the target, the largest angle between their axes and the\n"
+            "difference of their sizes, and whether it matches (within 0.01 and 1\n"
+            "degree); status 0 when both match, 1 when not, 2 for text it cannot read,\n"
+            "3 when it cannot check. With OUTPUT, the target's cubes are drawn in\n"
+            "outline in every frame")
+        ->type_name("TARGET")
+        ->check(reading(refused, [&r](const std::string &value) {
+            return refusal{"--target", read_target(value, r)};
         }));
     // A flag is "true" unless given a value, which it does not take.
     auto no_value = [&refused](const char *flag) {
@@ -337,7 +386,8 @@ static int read_options(int argc, char **argv, request &r)
                  "refused, \"error\", such as GL_STACK_UNDERFLOW")
         ->multi_option_policy(CLI::MultiOptionPolicy::Throw)
         ->check(no_value("--json"));
-    app.add_option("OUTPUT", r.output, "the .png or .gif file to write")->type_name("")->required();
+    app.add_option("OUTPUT", r.output, "the .png or .gif file to write; none to check --target")
+        ->type_name("");
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success &e) {  // --help or --version
@@ -346,8 +396,6 @@ static int read_options(int argc, char **argv, request &r)
         if (!refused.accepted.empty())
             return bad(refused.given, refused.accepted);
         return fail("cannot read the arguments: " + std::string(e.what()) + " (see --help)", 2);
-    } catch (const CLI::RequiredError &) {  // OUTPUT is the one required
-        return bad("no OUTPUT", "name the .png or .gif file to write");
     } catch (const CLI::ArgumentMismatch &e) {
         // An option given twice, which its policy refuses, or one that
         // ends the command line without its value.
@@ -370,6 +418,7 @@ static int read_options(int argc, char **argv, request &r)
         return fail("cannot read the arguments: " + std::string(e.what()) + " (see --help)", 2);
     }
     r.mode_given = app.count("--mode") > 0;
+    r.angle_given = app.count("--angle") > 0;
     r.extras = app.remaining();
     return go_on;
 }
@@ -395,10 +444,22 @@ static int check_options(request &r)
                     ": leave --mode out");
         r.push_pop = r.changed.push_pop;
     }
+    // A challenge's cubes stand where its own angle puts them.
+    const challenge_link &t = r.target;
+    if (r.angle_given && (t.challenge > 0 || t.seeded || t.angle_given))
+        return bad("--angle " + plain_decimal(r.angle) + " with --target",
+                   "the challenge holds its own angle: leave --angle out");
     if (r.turn && r.steps)
         return bad("--turn with --steps", "give one of them");
+    if (r.output.empty() && r.target_text.empty())
+        return bad("no OUTPUT", "name the .png or .gif file to write");
+    if (r.checking() && (r.turn || r.steps))
+        return bad(r.turn ? "--turn without OUTPUT" : "--steps without OUTPUT",
+                   "checking --target draws nothing: name the .png or .gif file to write");
     if (r.json && !r.steps)
         return bad("--json without --steps", "it lists the steps");
+    if (r.checking())
+        return go_on;
     if (r.turn && !ends_with(r.output, ".gif"))
         return bad(r.output, "--turn writes an animation, so OUTPUT must end in .gif");
     if (!ends_with(r.output, ".png") && !ends_with(r.output, ".gif"))
@@ -428,33 +489,85 @@ static std::string largest_of_shape(size_t count, int width, int height, int ban
     return std::to_string(w) + "x" + std::to_string(h);
 }
 
-// Draws what r asks for on a display and writes it. The status to end with.
+// Whether each cube of got stands where target's does, one line each, and
+// whether all do.
+static bool check_places(const std::vector<cube_place> &got, const std::vector<cube_place> &target)
+{
+    const places_compared m = compare_places(got, target);
+    const char *const names[] = {"grey cube", "blue cube"};
+    for (size_t i = 0; i < m.cubes.size(); i++) {
+        const cube_difference &d = m.cubes[i];
+        const std::string name = i < 2 ? names[i] : "cube " + std::to_string(i + 1);
+        printf("%s: %s: %.3f from its target, axes %.1f degrees apart, sizes %.3f apart\n",
+               name.c_str(), d.matches ? "matches" : "does not match", d.distance, d.degrees,
+               d.length);
+    }
+    if (!m.same_count)
+        printf("the frame draws %zu cubes where the target has %zu: no match\n", got.size(),
+               target.size());
+    return m.matches;
+}
+
+// Draws what r asks for on a display and writes it, or checks it against
+// the target. The status to end with; when checking, a failure to check is
+// 3, so that it is never taken for a frame that does not match (1).
 static int draw(const request &r, char *argv0)
 {
-    exit_when_display_lost(std::string(program) + ": cannot write " + r.output +
-                           ": the display went away while drawing");
+    const int broken = r.checking() ? 3 : 1;
+    exit_when_display_lost(std::string(program) + ": cannot " +
+                               (r.checking() ? "check" : "write " + r.output) +
+                               ": the display went away while drawing",
+                           broken);
     if (!display_opens() && !start_virtual_display())
-        return fail("no display, and no virtual one from xvfb-run (install the xvfb package)");
+        return fail("no display, and no virtual one from xvfb-run (install the xvfb package)",
+                    broken);
     int glut_argc = 1;  // GLUT sees none of our options
     char *glut_argv[] = {argv0, nullptr};
     const bool sheet = r.steps && ends_with(r.output, ".png");
     const int band = r.steps ? caption_band : 0;
     if (!open_scene_window(&glut_argc, glut_argv, window_title, r.width, r.height + band))
-        return fail("the capture window was never shown");
+        return fail("the capture window was never shown", broken);
     // The frame's own calls, which the lab's must be, learnt from it.
     const std::string unread = learn_cube_part();
     if (!unread.empty())
-        return fail("cannot follow the frame step by step: " + unread);
+        return fail("cannot follow the frame step by step: " + unread, broken);
     lab changed = r.changed;
     if (r.lab_given) {
-        const std::string message = read_lab(r.calls_text, changed);
+        challenge_link link;
+        const std::string message = read_link(r.calls_text, link);
         if (!message.empty())
             return bad("--calls", message);
+        read_lab(link.calls, changed);
     }
+    float angle = static_cast<float>(r.angle);
+    std::vector<cube_place> target;
+    if (!r.target_text.empty()) {
+        challenge_link link;
+        const std::string message = read_link(r.target_text, link);
+        if (!message.empty())
+            return bad("--target", message);
+        challenge c;
+        if (!link.has_target()) {
+            c.solutions.emplace_back();
+            read_lab(link.calls, c.solutions[0]);
+        } else if (!link_challenge(link, c)) {
+            return fail("cannot make the challenge of --target " + r.target_text, broken);
+        }
+        if (link.challenge > 0 || link.seeded || link.angle_given)
+            angle = c.angle;
+        c.angle = angle;
+        target = target_places(c);
+    }
+    if (r.checking())
+        return check_places(cubes_drawn(r.lab_given ? &changed : nullptr, r.push_pop, angle),
+                            target)
+                   ? 0
+                   : 1;
+    show_target(target);
     scene_state.use_push_pop = r.push_pop;
     if (r.lab_given)
         use_lab(&changed);
-    scene_state.angle_obj1 = scene_state.angle_obj2 = static_cast<float>(r.angle);
+    scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
     scene_state.cam_x = static_cast<float>(r.eye[0]);
     scene_state.cam_y = static_cast<float>(r.eye[1]);
     scene_state.cam_z = static_cast<float>(r.eye[2]);

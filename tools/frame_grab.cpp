@@ -59,6 +59,7 @@ bool display_opens()
 }
 
 static std::string display_lost_line;
+static int display_lost_status = 1;
 
 // Xlib calls it once a connection fails, and ends the program if it returns;
 // GLUT's and GL's requests go through the same handler.
@@ -66,12 +67,13 @@ static int on_display_lost(Display * /*display*/)
 {
     remove_pending_file();
     fprintf(stderr, "%s\n", display_lost_line.c_str());
-    _exit(1);  // no exit handlers: they might talk to the display again
+    _exit(display_lost_status);  // no exit handlers: they might talk to the display again
 }
 
-void exit_when_display_lost(const std::string &line)
+void exit_when_display_lost(const std::string &line, int status)
 {
     display_lost_line = line;
+    display_lost_status = status;
     XSetIOErrorHandler(on_display_lost);
 }
 

@@ -17,9 +17,9 @@ bool display_opens();
 
 // From now on, when the display goes away (its X server ends, or the
 // connection to it breaks), removes the temporary file being written and
-// ends the program with status 1 after printing line, in place of Xlib's
+// ends the program with status after printing line, in place of Xlib's
 // own lines and its exit, which would leave the temporary file behind.
-void exit_when_display_lost(const std::string &line);
+void exit_when_display_lost(const std::string &line, int status = 1);
 
 // Opens a window as the program does (app/window.h), of the size asked,
 // runs init_scene, registers on_display and on_reshape, and

@@ -177,15 +177,12 @@ EMSCRIPTEN_KEEPALIVE void web_resize(int side)
 // NOLINTEND(bugprone-reserved-identifier)
 
 // Before the first frame, the recorder learns the frame's cube part by
-// drawing it unseen; the page hears of none of those frames.
-static bool learning = false;
-
+// drawing it unseen; the page hears of none of those frames, nor of any
+// other unseen one (drawing_unseen).
 extern "C" void __real_glutMainLoop();  // NOLINT(bugprone-reserved-identifier)
 extern "C" void __wrap_glutMainLoop()   // NOLINT(bugprone-reserved-identifier)
 {
-    learning = true;
     const std::string why = learn_cube_part();
-    learning = false;
     if (!why.empty())
         EM_ASM({ console.error(UTF8ToString($0)); }, why.c_str());
     __real_glutMainLoop();
@@ -216,7 +213,7 @@ static std::string quoted(const std::string &text)
 extern "C" void __real_glutSwapBuffers();  // NOLINT(bugprone-reserved-identifier)
 extern "C" void __wrap_glutSwapBuffers()   // NOLINT(bugprone-reserved-identifier)
 {
-    if (learning)
+    if (drawing_unseen())
         return __real_glutSwapBuffers();
     const int step = shown_step();
     const lab *in_use = lab_in_use();
