@@ -478,7 +478,8 @@ struct link_reader {
         if (line.empty())
             return true;
         const size_t colon = line.find(':');
-        const size_t character = std::stoul(line.substr(10, colon - 10));  // after "character "
+        size_t character = 0;  // the number after "character "
+        for (size_t i = 10; i < colon; i++) character = character * 10 + (line[i] - '0');
         size_t byte = 0;
         for (size_t seen = 0; byte < part.size(); byte++) {
             if ((static_cast<unsigned char>(part[byte]) & 0xc0) != 0x80 && ++seen == character)
@@ -500,7 +501,8 @@ struct link_reader {
             out = out * 10 + static_cast<uint64_t>(c - '0');
         }
         return (digits && out >= low && out <= high) ||
-               fail(at, what + " from " + std::to_string(low) + " to " + std::to_string(high));
+               fail(at, what + " from " + plain_decimal(static_cast<double>(low)) + " to " +
+                            plain_decimal(static_cast<double>(high)));
     }
 };
 
@@ -588,7 +590,10 @@ std::string read_link(const std::string &text, challenge_link &out, bool check)
     const int targets = (given[challenge_key] > 0) + (given[seed_key] > 0 || given[level_key] > 0) +
                         (given[target_key] > 0);
     if (targets > 1) {
-        const size_t seeded = given[seed_key] ? given[seed_key] : given[level_key];
+        // The seed's pair begins at whichever of its parts comes first.
+        const size_t seeded = given[seed_key] && given[level_key]
+                                  ? std::min(given[seed_key], given[level_key])
+                                  : given[seed_key] + given[level_key];
         const size_t second = std::max({given[challenge_key], seeded, given[target_key]});
         return r.refuse(second - 1, "one of challenge=, seed= with level=, and target=");
     }

@@ -93,7 +93,8 @@ std::string read_link(const std::string &text, challenge_link &out, bool check =
 std::string link_text(const challenge_link &link);
 
 // The challenge a link names: built-in, seeded, or a teacher's target= with
-// its angle= and goal=; false when it names none.
+// its angle= (0 without) and goal=, starting from the link's calls (or the
+// program's in the target's mode); false when it names none.
 bool link_challenge(const challenge_link &link, challenge &out);
 
 // The cubes a challenge wants: its first solution's, as GL places them at

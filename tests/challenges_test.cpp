@@ -4,7 +4,9 @@
 // start, the matcher at its edges, and links as students paste them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <string>
 
 #include "steps/challenges.h"
@@ -72,6 +74,7 @@ TEST(Challenges, SolutionsSolveAndStartsDoNot)
         all.emplace_back();
         ASSERT_TRUE(builtin_challenge(n, all.back())) << n;
     }
+    bool edited_size = false, swapped = false;
     for (int level = 1; level <= 3; level++) {
         for (uint32_t seed = 0; seed < 100; seed++) {
             challenge c, again;
@@ -80,9 +83,30 @@ TEST(Challenges, SolutionsSolveAndStartsDoNot)
             EXPECT_TRUE(lab_text(c.solutions[0]) == lab_text(again.solutions[0]) &&
                         c.angle == again.angle && c.fewest <= level)
                 << c.id;
+            // Without a swap, no more changes than the numbers and switches
+            // that differ, counted from the calls as written.
+            int differ = 0;
+            bool in_place = true;
+            for (size_t k = 0; k < c.start.calls.size(); k++) {
+                const std::string a = lab_entry(c.start.calls[k]),
+                                  b = lab_entry(c.solutions[0].calls[k]);
+                const size_t name_a = a.find_first_not_of('-'), name_b = b.find_first_not_of('-');
+                in_place &=
+                    a.compare(name_a, a.find('(') - name_a, b, name_b, b.find('(') - name_b) == 0;
+                std::istringstream x(a.substr(a.find('('))), y(b.substr(b.find('(')));
+                differ += name_a != name_b;
+                for (std::string p, q; std::getline(x, p, ',') && std::getline(y, q, ',');)
+                    differ += p != q;
+            }
+            EXPECT_TRUE(!in_place || c.fewest == std::min(differ, level)) << c.id << " " << differ;
+            for (const lab_call &call : c.solutions[0].calls)
+                edited_size |= call.kind == lab_call::cube && call.n[0] != 0.5;
+            swapped |= !in_place;
             all.push_back(c);
         }
     }
+    // Their edits reach a cube's size, and the order of the calls.
+    EXPECT_TRUE(edited_size && swapped);
     for (const challenge &c : all) {
         SCOPED_TRACE("challenge " + c.id + ": " + c.goal[0]);
         EXPECT_TRUE(!c.goal[0].empty() && !c.goal[1].empty() && c.goal[0] != c.goal[1] &&
@@ -172,12 +196,13 @@ TEST(Challenges, LinksAreReadAsCopied)
         {"#&target=glPopMatrix(", "character 22: expected \")\"", 0, 0, "", ""},
         {"#&challenge=14", "character 13: expected a challenge from 1 to 13", 0, 0, "", ""},
         {"#&challenge=3&seed=1&level=1", "character 15: expected one of challenge=", 0, 0, "", ""},
+        {"challenge=3&level=1&seed=1", "character 13: expected one of challenge=", 0, 0, "", ""},
         {"#&seed=1", "character 9: expected level= with seed=", 0, 0, "", ""},
         {"#&challenge=3&angle=30", "character 15: expected angle= only with target=", 0, 0, "", ""},
         {"#&challenge=3&lang=pt", "character 15: expected challenge=, seed=", 0, 0, "", ""},
         {"#&challenge=3&challenge=4", "character 15: expected each part once", 0, 0, "", ""},
         {"#&challenge=%3", "character 13: expected two hexadecimal digits", 0, 0, "", ""},
-        {"#&target=" + calls + "&goal=a%0Ab", "character 196: expected words on one line", 0, 0, "",
+        {"#&target=" + calls + "&goal=%0Ab", "character 195: expected words on one line", 0, 0, "",
          ""},
     };
     for (const auto &c : cases) {
