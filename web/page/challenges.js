@@ -7,7 +7,7 @@
 // says its goal and how it goes, and remembers in the browser which were
 // solved.
 import { byId, setText, state } from './state.js';
-import { labCall, setEditing } from './lab.js';
+import { labCall, setEditing, showLabOn } from './lab.js';
 import { showStep } from './steps.js';
 
 // Solved challenges, by the parts of their links ("challenge=3"), kept by
@@ -51,11 +51,14 @@ export function showList() {
 // changes (#progress is a status). The first frame of one starts the steps
 // at its last call, with the list as the lab.
 export function showChallenge(challenge) {
-  const was = state.challenge;
+  const was = state.challenge, said = state.said;
   state.challenge = challenge || null;
   byId('challenge-now').hidden = !challenge;
+  // The lab's way back goes to the challenge's start, and the line that
+  // says a lab is drawn gives way to the challenge's.
+  byId('lab-reset').textContent = challenge ? said.startAgain : said.labReset;
+  if (Boolean(was) !== Boolean(challenge)) showLabOn();
   if (!challenge) return;
-  const said = state.said;
   setText(byId('challenge-name'), challenge.number ? said.builtIn(challenge.number, builtIn.length)
     : challenge.seed !== null ? said.seeded(challenge.seed, challenge.level) : said.teachers);
   setText(byId('goal'), challenge.goal[state.lang === 'en' ? 0 : 1] || said.noGoal);
@@ -71,9 +74,8 @@ export const showMake = () => (byId('make').disabled = !state.changed || Boolean
 // Run, Space, or Leave: the lab stays as it is, the challenge goes.
 export function leaveChallenge() {
   if (!state.challenge) return;
-  state.challenge = null;
   labCall('web_challenge_close');
-  byId('challenge-now').hidden = true;
+  showChallenge(null);
 }
 
 export function wireChallenges() {

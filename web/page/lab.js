@@ -44,7 +44,7 @@ function say(what) {
 // way back; a screen reader hears it as it comes and goes.
 export function showLabOn() {
   const on = byId('lab-on'), said = state.said;
-  if (!state.changed || state.ended) return on.replaceChildren();
+  if (!state.changed || state.ended || state.challenge) return on.replaceChildren();  // a challenge says more
   if (!on.children.length) {
     const back = Object.assign(document.createElement('button'), { id: 'lab-back' });
     back.addEventListener('click', backToProgram);
