@@ -202,6 +202,18 @@ EMSCRIPTEN_KEEPALIVE const char *web_challenges()
     return lab_answer.c_str();
 }
 
+// For the page test: the open challenge's stored or generated solution, and
+// whether the calls in use solve it, without waiting for a frame.
+EMSCRIPTEN_KEEPALIVE const char *web_challenge_solution()
+{
+    lab_answer = held.open ? lab_text(held.now.solutions[0]) : "";
+    return lab_answer.c_str();
+}
+EMSCRIPTEN_KEEPALIVE bool web_challenge_solved()
+{
+    return held.open && held.compared.matches;
+}
+
 // A change in a challenge: k * 4 + j for a number, -1 for anything else.
 static void count_change(int number)
 {
