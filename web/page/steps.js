@@ -65,7 +65,7 @@ export const back = () => state.step > 1 && showStep(state.step - 1);
 // The stack as cards, the view at the bottom, the top first: each matrix
 // as the frame it places, in world coordinates, its columns the frame's
 // x, y and z axes and its origin; or, with the switch, as GL returns it.
-const number = (v) => (Math.abs(v) < 0.005 ? 0 : v).toFixed(2).replace('.', state.lang === 'en' ? '.' : ',');
+export const cardNumber = (v) => (Math.abs(v) < 0.005 ? 0 : v).toFixed(2).replace('.', state.lang === 'en' ? '.' : ',');
 function card(m, title, kind) {
   const raw = byId('raw').checked, said = state.said;
   const rows = raw ? [0, 1, 2, 3] : [0, 1, 2];
@@ -75,7 +75,7 @@ function card(m, title, kind) {
   item.innerHTML = `<h3>${title}</h3><table class="${raw ? 'raw' : 'world'}"><thead><tr><td></td>${heads.map((h, c) =>
     `<th scope="col" class="c${c}">${h}</th>`).join('')}</tr></thead><tbody>${rows.map((r) =>
     `<tr><th scope="row">${raw ? `${said.row} ${r + 1}` : 'xyz'[r]}</th>${[0, 1, 2, 3].map((c) =>
-    `<td>${number(m[c * 4 + r])}</td>`).join('')}</tr>`).join('')}</tbody></table>`;
+    `<td>${cardNumber(m[c * 4 + r])}</td>`).join('')}</tr>`).join('')}</tbody></table>`;
   return item;
 }
 export function showStack(c) {
