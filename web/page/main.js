@@ -115,7 +115,7 @@ Module.onExit = (code) => {
   status.textContent = state.said.ended(code);
   for (const control of document.querySelectorAll('button, input')) control.disabled = true;
   canvas.removeAttribute('tabindex');
-  byId('stepping').hidden = byId('stack').hidden = true;
+  byId('stepping').hidden = byId('stack').hidden = byId('challenges').hidden = true;
   state.predict.asking = null, showQuestion(), showChallenge(null), showMake();
   document.documentElement.classList.remove('stepping', 'editing');
   setText(sceneLine, ''), setText(stepLine, '');
@@ -132,7 +132,7 @@ restart.addEventListener('click', () => location.reload());
 state.lacking = !window.DecompressionStream ? 'tooOld' : !document.createElement('canvas').getContext('webgl') ? 'noWebGL' : null;
 if (state.lacking) {
   Module.noInitialRun = true;
-  for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #stack, #log')) part.hidden = true;
+  for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #stack, #log, #challenges')) part.hidden = true;
   status.textContent = state.said[state.lacking];
 }
 
