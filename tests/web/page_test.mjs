@@ -928,6 +928,15 @@ session('a phone, from a file: one page through the promises', () =>
     for (const [width, height, scale] of [[360, 640, 2], [640, 360, 2], [844, 390, 3], [768, 1024, 2], [390, 844, 3]])
       await expectScreen(page, width, height, scale);
   }],
+  ['a challenge by touch: opened by taps, solved by a tap on ⇅, said in Portuguese', async (page) => {
+    await (await reach(page, '#challenges-open')).tap();
+    await (await reach(page, '#challenge-list li:nth-child(3) button')).tap();
+    await page.waitForFunction(() => document.querySelector('#calls [data-key="1:swap"]'), bound);
+    await expectSaid(page, 'progress', '0 mudanças até agora; dá para fazer com 1.');
+    await frameOf(page, async () => (await reach(page, '#calls [data-key="1:swap"]')).tap());
+    await expectSaid(page, 'progress', 'Resolvido, com 1 mudança; o mínimo é 1.');
+    await (await reach(page, '#leave')).tap();
+  }],
   ['Esc by its button ends the program', async (page) => {
     await (await reach(page, '#keys button[data-key="27"]')).tap();
     await expectEnded(page, 'O Quenlade terminou (Esc, código de saída 0).');
@@ -966,6 +975,195 @@ session('a projector, served: one page through the promises', () => open(`${url}
   }],
   ['a laptop and a projector: the canvas as large as it fits, everything stepping in view, a report line a row', async (page) => {
     for (const [width, height] of [[1280, 720], [1920, 1080]]) await expectScreen(page, width, height, 1);
+  }],
+]);
+
+// Where each call leaves the frame, in a matrix model of the test's own
+// (column by column, as GL keeps it), at angle a: the calls as the steps
+// give them, a call left out when skip is its number. Each cube's place:
+// its frame's origin and axes.
+const multiply = (m, n) => [...Array(16).keys()].map((i) => [0, 1, 2, 3].reduce((s, k) => s + m[k * 4 + (i % 4)] * n[(i >> 2) * 4 + k], 0));
+function turn(deg, [x, y, z]) {
+  const l = Math.hypot(x, y, z), c = Math.cos((deg * Math.PI) / 180), s = Math.sin((deg * Math.PI) / 180);
+  [x, y, z] = [x / l, y / l, z / l];
+  return [x * x * (1 - c) + c, y * x * (1 - c) + z * s, x * z * (1 - c) - y * s, 0, x * y * (1 - c) - z * s, y * y * (1 - c) + c,
+    y * z * (1 - c) + x * s, 0, x * z * (1 - c) + y * s, y * z * (1 - c) - x * s, z * z * (1 - c) + c, 0, 0, 0, 0, 1];
+}
+function framesOf(calls, a, skip = 0) {
+  const identity = [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1], stack = [identity];
+  return calls.map((c, k) => {
+    const v = c.numbers.map((n) => n.value);
+    if (k + 1 === skip || c.off || c.name === 'glutSolidCube') ;
+    else if (c.name === 'glPushMatrix') stack.push(stack.at(-1));
+    else if (c.name === 'glPopMatrix') stack.length > 1 && stack.pop();
+    else if (c.name === 'glRotatef') stack.push(multiply(stack.pop(), turn(c.angle ? a : v[0], v.slice(1))));
+    else stack.push(multiply(stack.pop(), [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, v[0], v[1], v[2], 1]));
+    return stack.at(-1);
+  });
+}
+// The cubes a call moves: those drawn after it whose frames would differ
+// without it. 0 neither, 1 the grey, 2 the blue, 3 both.
+function movedBy(calls, a, n) {
+  const all = framesOf(calls, a), without = framesOf(calls, a, n);
+  return calls.map((c, k) => k).filter((k) => calls[k].name === 'glutSolidCube')
+    .reduce((moved, k, cube) => moved | (all[k].some((v, i) => Math.abs(v - without[k][i]) > 1e-4) ? 1 << cube : 0), 0);
+}
+const cubeWords = ['neither', 'the grey cube', 'the blue cube', 'both'];
+const depthWords = (d) => `${d} ${d === 1 ? 'matrix' : 'matrices'} on the stack`;
+// The question open: its kind by its choices, and the choices' words.
+const choicesOf = (page) => page.$$eval('#choices button', (buttons) => buttons.map((b) => b.textContent));
+// The letter of the point marked nearest to p of the 500x500 window, and
+// where p is on the screen.
+async function pointed(page, p) {
+  return page.evaluate(([x, y]) => {
+    const box = document.getElementById('canvas').getBoundingClientRect(), view = document.getElementById('view').getBoundingClientRect();
+    const at = [box.left + (x * box.width) / 500, box.top + ((500 - y) * box.height) / 500];
+    const marks = [...document.querySelectorAll('#marks span')].map((m) => [m.textContent,
+      Math.hypot(view.left + parseFloat(m.style.left) - at[0], view.top + parseFloat(m.style.top) - at[1])]);
+    return [marks.sort((m, n) => m[1] - n[1])[0][0], at];
+  }, p);
+}
+const challengeSaid = (page) => page.evaluate(() => ['challenge-name', 'goal', 'progress'].map((id) => document.getElementById(id).textContent));
+// Tab until the control that matches, as a keyboard alone gets there.
+async function tabTo(page, test, what) {
+  for (let i = 0; i < 120; i++) {
+    await page.keyboard.press('Tab');
+    if (await page.evaluate(test)) return;
+  }
+  assert.fail(`Tab never reached ${what}`);
+}
+
+// Predictions and challenges: the questions' answers against the model,
+// the tally; every challenge solved by its solution and none by its start,
+// in the page's own program; one solved by keyboard alone, with its
+// target's cubes drawn where the target puts them; a teacher's own, made
+// and opened from its link; solved ones remembered, added from a file and
+// forgotten; in Portuguese.
+session('a desktop, served: predictions and challenges', () => open(url), [
+  ['Predict first: Next asks first, the answer is the model\'s, right or wrong said with the tally', async (page) => {
+    await page.waitForFunction(() => Module.frames > 3, bound);  // the cubes turned: every rotate moves one
+    const calls = await startSteps(page), a = angleOf(calls), frames = framesOf(calls, a), stories = storiesOf(calls);
+    await clickOn(page, '#predict-on');
+    let right = 0;
+    for (let n = 1; n < calls.length; n++) {
+      await page.keyboard.press('ArrowRight');
+      await page.waitForFunction(() => !document.getElementById('ask').hidden, bound);
+      assert.equal(await markedStep(page), n, `call ${n + 1}: asked before it is shown`);
+      const choices = await choicesOf(page), wrong = [1, 7, 8].includes(n);
+      let answer, click;
+      if (choices.length === 4) {
+        answer = cubeWords[movedBy(calls, a, n + 1)];
+        click = choices.find((c) => (c === answer) !== wrong);
+      } else if (choices[0].startsWith('point')) {
+        const [letter, at] = await pointed(page, project(frames[n].slice(12, 15), home));
+        answer = `point ${letter}`;
+        if (!wrong) await frameOf(page, () => page.mouse.click(...at));  // the point itself, on the canvas
+        else click = choices.find((c) => c !== answer);
+      } else {
+        const depth = stories[n].stack.length;
+        answer = depthWords(depth);
+        if (n === 4) assert.equal(Number(choices[0]), depth, 'after the pop, the first choice');
+        if (n === 4) await frameOf(page, () => page.keyboard.press('Enter'));  // by keyboard: the first choice has the focus
+        else click = choices.find((c) => (Number(c) === depth) !== wrong);
+      }
+      if (n === 1) assert.deepEqual(await violations(page), [], 'axe-core, a question open');
+      if (click) await frameOf(page, () => page.$$eval('#choices button', (b, text) => b.find((x) => x.textContent === text).click(), click));
+      right += !wrong;
+      assert.equal(await markedStep(page), n + 1, `call ${n + 1}: shown once answered`);
+      await expectSaid(page, 'verdict', `${wrong ? 'Not quite' : 'Right'}: ${answer}. ${right} of ${n} right.`, `call ${n + 1}`);
+    }
+    await clickOn(page, '#predict-on');
+    await run(page);
+  }],
+  ['every challenge, built in and made from 100 seeds at each level, is solved by its solution and not by its start', async (page) => {
+    const unsolved = await page.evaluate(() => {
+      const parts = [...Array(JSON.parse(Module.ccall('web_challenges', 'string')).length).keys()].map((n) => `challenge=${n + 1}`);
+      for (let level = 1; level <= 3; level++) for (let seed = 1; seed <= 100; seed++) parts.push(`seed=${seed}&level=${level}`);
+      return parts.filter((part) => {
+        if (Module.ccall('web_lab_read', 'string', ['string'], [`&${part}`]) || Module.ccall('web_challenge_solved', 'boolean')) return true;
+        const solution = Module.ccall('web_challenge_solution', 'string');
+        return Module.ccall('web_lab_read', 'string', ['string'], [`${solution}&${part}`]) || !Module.ccall('web_challenge_solved', 'boolean');
+      });
+    });
+    assert.deepEqual(unsolved, [], 'solved at the start, or not by the solution');
+    await clickOn(page, '#leave');
+    await page.waitForFunction(() => document.getElementById('challenge-now').hidden && !document.documentElement.classList.contains('stepping'), bound);
+  }],
+  ['a challenge by keyboard alone: its target in outline where the target puts it, Solved only once solved, and remembered', async (page) => {
+    await page.evaluate(() => localStorage.clear());
+    await page.focus('#canvas');
+    await press(page, 'R');
+    await tabTo(page, () => document.activeElement.id === 'challenges-open', 'Challenges');
+    await page.keyboard.press('Enter');
+    await tabTo(page, () => document.activeElement.closest('#challenge-list li:nth-child(1)'), 'challenge 1');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => document.querySelector('#calls input'), bound);
+    assert.deepEqual(await violations(page), [], 'axe-core, in a challenge');
+    const [name, goal, progress] = await challengeSaid(page);
+    assert.deepEqual([name, progress], ['Challenge 1 of 13', '0 changes so far; it can be done in 1.']);
+    // The blue cube's target at (-1.5, 1.5, 0), as the goal says: its outline and centre there, in the cube's blue.
+    assert.match(goal, /Put the blue cube at \(-1\.5, 1\.5, 0\)/);
+    assert.ok(near(await picture(page), project([-1.5, 1.5, 0], home), 'blue'), 'the blue cube\'s target in outline at (-1.5, 1.5, 0)');
+    await tabTo(page, () => document.activeElement.dataset.key === '5:0', 'the x of call 6');
+    for (const key of ['ArrowDown', 'ArrowDown']) await frameOf(page, () => page.keyboard.press(key));
+    await expectSaid(page, 'progress', '1 change so far; it can be done in 1.', 'a number moved twice is one change');
+    await page.keyboard.down('Shift');
+    for (let i = 0; i < 2; i++) await frameOf(page, () => page.keyboard.press('ArrowDown'));
+    await page.keyboard.up('Shift');
+    await expectSaid(page, 'progress', '1 change so far; it can be done in 1.', 'at -0.7: not yet');
+    for (let i = 0; i < 8; i++) await frameOf(page, () => page.keyboard.press('ArrowDown'));
+    await expectSaid(page, 'progress', 'Solved, in 1 change; the fewest is 1.', 'at -1.5');
+    await expectSaid(page, 'challenges-count', '(1 of 13 solved)');
+    assert.equal(await page.evaluate(() => document.querySelector('#challenge-list li:nth-child(1) .done').textContent), '✓ solved');
+    assert.match(await page.evaluate(() => location.hash), /glTranslatef\(-1\.5,1\.5,0\).*&challenge=1$/, 'the link holds the calls and the challenge');
+    await run(page);
+    assert.equal(await page.evaluate(() => document.getElementById('challenge-now').hidden), true, 'Run leaves it');
+    await programCalls(page);
+  }],
+  ['a teacher\'s own: made of the lab with a goal, its link opens it, solved by the calls it was made of', async (page) => {
+    await startSteps(page);
+    if (await page.$eval('#edit', (e) => e.getAttribute('aria-pressed')) !== 'true') await clickOn(page, '#edit');
+    await frameOf(page, () => page.evaluate(() => document.querySelector('[data-key="1:swap"]').click()));
+    await page.evaluate(() => (document.getElementById('goal-text').value = 'Turn it where it stands & 50% "more"'));
+    await frameOf(page, () => clickOn(page, '#make'));
+    await expectSaid(page, 'challenge-name', 'A challenge of your own');
+    assert.deepEqual(await challengeSaid(page), ['A challenge of your own', 'Turn it where it stands & 50% "more"', '0 changes so far.']);
+    const link = await page.evaluate(() => location.href);
+    assert.ok(link.includes(`#${own}&target=${swapped}&angle=`), `it starts from the program's calls, the lab's its target: ${link}`);
+    const student = await open(link);
+    await student.waitForFunction(() => document.querySelector('#calls input'), bound);
+    assert.deepEqual(await challengeSaid(student), ['A challenge of your own', 'Turn it where it stands & 50% "more"', '0 changes so far.']);
+    await frameOf(student, () => student.evaluate(() => document.querySelector('[data-key="1:swap"]').click()));
+    await expectSaid(student, 'progress', 'Solved, in 1 change.');
+    await student.close();
+    await clickOn(page, '#leave');
+    await programCalls(page);
+  }],
+  ['solved ones added from a file, remembered by the browser, and forgotten', async (page) => {
+    const list = `${tmpdir()}/quenlade-solved-${process.pid}.json`;
+    writeFileSync(list, JSON.stringify(['challenge=2', 'challenge=3']));
+    await (await page.$('#load')).uploadFile(list);
+    await expectSaid(page, 'challenges-count', '(3 of 13 solved)');
+    const again = await open(url);
+    await expectSaid(again, 'challenges-count', '(3 of 13 solved)', 'in another page of the browser');
+    await again.close();
+    await clickOn(page, '#forget');
+    await expectSaid(page, 'challenges-count', '(0 of 13 solved)');
+  }],
+]);
+
+// In Portuguese, a challenge and a question say everything in it.
+session('a challenge and a question in Portuguese', () => open(`${url}?lang=pt-BR#&challenge=2`), [
+  ['the challenge, its goal and how it goes; a question', async (page) => {
+    await page.waitForFunction(() => document.querySelector('#calls input'), bound);
+    const [name, goal, progress] = await challengeSaid(page);
+    assert.deepEqual([name, progress], ['Desafio 2 de 13', '0 mudanças até agora; dá para fazer com 1.']);
+    assert.match(goal, /^Os cubos param em 30 graus/);
+    await clickOn(page, '#predict-on');
+    await press(page, 'ArrowLeft', 'ArrowLeft');
+    await page.keyboard.press('ArrowRight');
+    await expectSaid(page, 'question', 'Chamada 9, glutSolidCube(0.5): quantas matrizes haverá na pilha depois dela?');
+    assert.deepEqual(await violations(page), [], 'axe-core, in Portuguese');
   }],
 ]);
 
