@@ -351,9 +351,10 @@ static std::string origins_json()
 }
 
 // The challenge open: what names it (the built-in's number, or the seed and
-// level of one made from a seed; 0 and null for a teacher's), its goal in both languages, the fewest changes and
-// the changes made, whether it is solved, and for each cube how far it
-// stands from its target's place and how many degrees its axes are off.
+// level of one made from a seed; 0 and null for a teacher's), its goal in
+// both languages, the fewest changes and the changes made, whether it is
+// solved, and for each cube how far it stands from its target's place and
+// how many degrees its axes are off.
 static std::string challenge_json()
 {
     const places_compared &compared = held.compared;
