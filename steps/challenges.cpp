@@ -513,8 +513,10 @@ std::string read_link(const std::string &text, challenge_link &out, bool check)
     link_reader r{text, ""};
     challenge_link got;
     const size_t hash = text.find('#');
-    const size_t begin = hash == std::string::npos ? 0 : hash + 1;
-    got.is_link = hash != std::string::npos || text.find('&') != std::string::npos;
+    // The page's address without "#" is the page with the program's calls.
+    const bool bare = hash == std::string::npos && text.find("://") != std::string::npos;
+    const size_t begin = hash != std::string::npos ? hash + 1 : bare ? text.size() : 0;
+    got.is_link = hash != std::string::npos || bare || text.find('&') != std::string::npos;
     size_t given[key_count] = {};  // where each part began, plus one
     for (size_t from = begin; from <= text.size();) {
         size_t to = std::min(text.find('&', from), text.size());

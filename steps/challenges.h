@@ -63,7 +63,9 @@ bool seeded_challenge(uint32_t seed, int level, challenge &out);
 //   ...#glPushMatrix();...&seed=123&level=2
 //   ...#glPushMatrix();...&target=<calls>&angle=30&goal=<words>
 // Each part percent-decoded (%20 a space, %26 an "&"). A text that is only
-// parts (challenge=3) has no calls; a text without "#" or "&" is calls alone.
+// parts (challenge=3) has no calls, nor has an address without "#" (with
+// "://": the page with the program's calls); any other text without "#" or
+// "&" is calls alone.
 struct challenge_link {
     bool is_link = false;  // had a "#" or parts: its calls may be left empty
     std::string calls;     // decoded; "" for none

@@ -90,6 +90,7 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         {"--target challenge=3 --steps", "--steps without OUTPUT: checking --target draws"},
         {"--steps x/y/z.png", "cannot write x/y/z.png: the folder x/y does not exist", 1},
         {"--turn x/y.gif", "cannot write x/y.gif: the folder x does not exist", 1},
+        {"/proc/a.png", "cannot write /proc/a.png: the folder /proc takes no new file", 1},
     };
     for (const auto &c : cases) {
         auto [status, out] = capture(c.args);
@@ -449,6 +450,7 @@ TEST(Capture, ChecksAChallengeAndDrawsItsTarget)
          1,
          "grey cube: does not match: 0.765 from its target, axes 0.0 degrees apart, sizes "
          "0.000 apart\nblue cube: matches"},
+        {"'http://host/index.html?lang=pt-BR'", 1, "grey cube: does not match: 0.765"},
         {page + "glPushMatrix();glTranslatef(1,0,0)glRotatef(a1,0,0,1);" + rest, 2,
          "quenlade-capture: --calls: character 69: expected \";\" between calls"},
     };

@@ -132,7 +132,15 @@ std::string cannot_write(const std::string &path, int error)
     std::string why;
     switch (error) {
     case ENOENT:
-    case ENOTDIR: why = folder + " does not exist"; break;
+    case ENOTDIR: {
+        // A folder that is there may still take no new file (/proc, say).
+        struct stat st;
+        const std::string dir =
+            slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
+        why = stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? folder + " takes no new file"
+                                                                 : folder + " does not exist";
+        break;
+    }
     case EACCES:
     case EPERM: why = "no permission to write in " + folder; break;
     case EROFS: why = folder + " is on a read-only file system"; break;

@@ -159,7 +159,10 @@ EMSCRIPTEN_KEEPALIVE const char *web_lab_read(const char *text)
     if (link.calls.empty() || !read_lab(link.calls, changed).empty())
         changed = c.start;
     link.calls.clear();
-    held = {true, link, c, target_places(c), {}, 0, -1};
+    // Opened with calls of its own (a link handed in, say), the changes that
+    // led to them are not known: none are counted until it starts again.
+    const int changes = lab_text(changed) == lab_text(c.start) ? 0 : -1;
+    held = {true, link, c, target_places(c), {}, changes, -1};
     show_target(held.target);
     use(changed);
     return lab_answer.c_str();
@@ -215,9 +218,10 @@ EMSCRIPTEN_KEEPALIVE bool web_challenge_solved()
 }
 
 // A change in a challenge: k * 4 + j for a number, -1 for anything else.
+// Not counted while the count is not known (-1).
 static void count_change(int number)
 {
-    if (held.open && (number < 0 || number != held.last_number))
+    if (held.open && held.changes >= 0 && (number < 0 || number != held.last_number))
         held.changes++;
     held.last_number = number;
 }

@@ -1072,6 +1072,15 @@ session('a desktop, served: predictions and challenges', () => open(url), [
       assert.equal(await markedStep(page), n + 1, `call ${n + 1}: shown once answered`);
       await expectSaid(page, 'verdict', `${wrong ? 'Not quite' : 'Right'}: ${answer}. ${right} of ${n} right.`, `call ${n + 1}`);
     }
+    // Two Spaces: the same mode, stepping from call 1, both angles at 0: a
+    // turn by 0 moves nothing. (The keys from the canvas: the focus is on Back.)
+    await page.focus('#canvas');
+    await press(page, 'Space', 'Space');
+    await page.keyboard.press('ArrowRight');
+    assert.deepEqual(await choicesOf(page), cubeWords.slice(1).concat(cubeWords[0]), 'call 2, glRotatef(0, 0, 0, 1)');
+    assert.equal(movedBy(await page.evaluate(() => Module.steps), 0, 2), 0);
+    await frameOf(page, () => page.$$eval('#choices button', (b) => b.at(-1).click()));
+    await expectSaid(page, 'verdict', `Right: neither. ${right + 1} of ${calls.length} right.`, 'a turn by 0');
     await clickOn(page, '#predict-on');
     await run(page);
   }],
@@ -1116,6 +1125,10 @@ session('a desktop, served: predictions and challenges', () => open(url), [
     await expectSaid(page, 'challenges-count', '(1 of 13 solved)');
     assert.equal(await page.evaluate(() => document.querySelector('#challenge-list li:nth-child(1) .done').textContent), '✓ solved');
     assert.match(await page.evaluate(() => location.hash), /glTranslatef\(-1\.5,1\.5,0\).*&challenge=1$/, 'the link holds the calls and the challenge');
+    // Handed in: the link opens it solved, the changes that led there not known.
+    const handedIn = await open(await page.evaluate(() => location.href));
+    await expectSaid(handedIn, 'progress', 'Solved; the fewest is 1.', 'a link handed in');
+    await handedIn.close();
     await run(page);
     assert.equal(await page.evaluate(() => document.getElementById('challenge-now').hidden), true, 'Run leaves it');
     await programCalls(page);

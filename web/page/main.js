@@ -126,10 +126,12 @@ Module.onExit = (code) => {
 };
 restart.addEventListener('click', () => location.reload());
 
-// Without WebGL the program cannot draw, and a browser without
-// DecompressionStream (before 2023) cannot unpack it: the page says so, and
-// only that.
-state.lacking = !window.DecompressionStream ? 'tooOld' : !document.createElement('canvas').getContext('webgl') ? 'noWebGL' : null;
+// Without WebGL the program cannot draw; a browser from before 2023 cannot
+// unpack it (DecompressionStream) or lay the page out (container queries,
+// dvh), and lacks Array.at: the page says so, and only that. (Its script is
+// built for browsers older than that, so that they read as far as this.)
+const recent = window.DecompressionStream && [].at && CSS.supports('container-type', 'inline-size') && CSS.supports('height', '1dvh');
+state.lacking = !recent ? 'tooOld' : !document.createElement('canvas').getContext('webgl') ? 'noWebGL' : null;
 if (state.lacking) {
   Module.noInitialRun = true;
   for (const part of document.querySelectorAll('#view, #caption, #keys, #stepper, #stepping, #stack, #log, #challenges')) part.hidden = true;

@@ -23,7 +23,10 @@ function shapes(k, c) {
   return false;
 }
 // The cubes that call k moves: 0 neither, 1 the grey, 2 the blue, 3 both.
+// None when GL's matrix is the same after it as before (a turn by 0).
 function movedBy(k) {
+  const before = k > 1 ? state.calls[k - 2].modelview : null, after = state.calls[k - 1].modelview;
+  if (before && after.every((v, i) => Math.abs(v - before[i]) < 1e-6)) return 0;
   const cubes = state.calls.filter((c) => c.name === 'glutSolidCube');
   return cubes.reduce((moved, c, i) => moved | (state.calls.indexOf(c) >= k && shapes(k, c) ? 1 << i : 0), 0);
 }

@@ -27,7 +27,7 @@ export const words = {
     ghost: (i, story, n) => `Matrix ${i}, ${story}, popped by call ${n}: the ghost`,
     ended: (code) => `Quenlade has ended (Esc, status ${code}).`,
     noWebGL: 'Quenlade draws with WebGL, which this browser lacks or has turned off.',
-    tooOld: 'This browser is too old for Quenlade: it needs Chrome or Edge 80, Firefox 113, Safari 16.4 or later.',
+    tooOld: 'This browser is too old for Quenlade: it needs Chrome or Edge 108, Firefox 113, Safari 16.4 or later.',
     args: { glRotatef: ['angle', 'axis x', 'axis y', 'axis z'], glTranslatef: ['x', 'y', 'z'], glutSolidCube: ['size'] },
     arg: (what, n) => `${what} of call ${n}`, made: (n) => `Call ${n} made`, swap: (n) => `Swap call ${n} with call ${n + 1}`,
     glError: 'error',
@@ -39,8 +39,11 @@ export const words = {
     solvedMark: '✓ solved', solvedCount: (n, count) => `(${n} of ${count} solved)`,
     builtIn: (n, count) => `Challenge ${n} of ${count}`, seeded: (seed, level) => `Seed ${seed}, level ${level}`,
     teachers: 'A challenge of your own', startAgain: 'Start the challenge again', noGoal: 'Make the cubes stand in their outlines.',
-    progress: (changes, fewest) => `${changes} ${changes === 1 ? 'change' : 'changes'} so far${fewest ? `; it can be done in ${fewest}` : ''}.`,
-    solved: (changes, fewest) => `Solved, in ${changes} ${changes === 1 ? 'change' : 'changes'}${fewest ? `; the fewest is ${fewest}` : ''}.`,
+    // changes < 0: opened with calls of a link's, the changes not known.
+    progress: (changes, fewest) => `${changes < 0 ? 'Changes counted once started again'
+      : `${changes} ${changes === 1 ? 'change' : 'changes'} so far`}${fewest ? `; it can be done in ${fewest}` : ''}.`,
+    solved: (changes, fewest) => `Solved${changes < 0 ? '' : `, in ${changes} ${changes === 1 ? 'change' : 'changes'}`}` +
+      `${fewest ? `; the fewest is ${fewest}` : ''}.`,
     madeLink: 'The page\'s address is now the challenge\'s link: copy it and hand it out.',
     notSolvedFile: 'That file is not a list of solved challenges.',
     predict: {
@@ -71,7 +74,7 @@ export const words = {
     ghost: (i, story, n) => `Matriz ${i}, ${story}, desempilhada pela chamada ${n}: o fantasma`,
     ended: (code) => `O Quenlade terminou (Esc, código de saída ${code}).`,
     noWebGL: 'O Quenlade desenha com WebGL, que este navegador não tem ou desligou.',
-    tooOld: 'Este navegador é antigo demais para o Quenlade: ele precisa do Chrome ou Edge 80, Firefox 113, Safari 16.4 ou mais novos.',
+    tooOld: 'Este navegador é antigo demais para o Quenlade: ele precisa do Chrome ou Edge 108, Firefox 113, Safari 16.4 ou mais novos.',
     what: 'Dois cubos que giram e mostram para que serve a pilha de matrizes modelview do OpenGL.',
     language: 'Idioma', fullscreen: 'Tela cheia', canvas: 'A janela do programa: três eixos e dois cubos',
     space: 'Espaço', eye: 'olho', front: 'frente', home: 'início', end: 'encerrar',
@@ -102,8 +105,10 @@ export const words = {
     solvedMark: '✓ resolvido', solvedCount: (n, count) => `(${n} de ${count} resolvidos)`,
     builtIn: (n, count) => `Desafio ${n} de ${count}`, seeded: (seed, level) => `Semente ${seed}, nível ${level}`,
     teachers: 'Um desafio próprio', startAgain: 'Recomeçar o desafio', noGoal: 'Leve os cubos até os contornos.',
-    progress: (changes, fewest) => `${changes} ${changes === 1 ? 'mudança' : 'mudanças'} até agora${fewest ? `; dá para fazer com ${fewest}` : ''}.`,
-    solved: (changes, fewest) => `Resolvido, com ${changes} ${changes === 1 ? 'mudança' : 'mudanças'}${fewest ? `; o mínimo é ${fewest}` : ''}.`,
+    progress: (changes, fewest) => `${changes < 0 ? 'Mudanças contadas depois de recomeçar'
+      : `${changes} ${changes === 1 ? 'mudança' : 'mudanças'} até agora`}${fewest ? `; dá para fazer com ${fewest}` : ''}.`,
+    solved: (changes, fewest) => `Resolvido${changes < 0 ? '' : `, com ${changes} ${changes === 1 ? 'mudança' : 'mudanças'}`}` +
+      `${fewest ? `; o mínimo é ${fewest}` : ''}.`,
     madeLink: 'O endereço da página agora é o link do desafio: copie-o e distribua-o.',
     notSolvedFile: 'Esse arquivo não é uma lista de desafios resolvidos.',
     challengesTitle: 'Desafios',
