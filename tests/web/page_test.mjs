@@ -321,7 +321,7 @@ const cardsOf = (page) => page.$$eval('#cards > li', (items) => items.map((card)
 // A matrix as a card's rows show it: x, y, z (and w as GL returns it); close
 // to two decimals, written in the language's way (0,71 in Portuguese).
 const rows = (m, n = 3) => [...Array(n).keys()].map((r) => [0, 1, 2, 3].map((c) => m[c * 4 + r]));
-const close = (a, b, tolerance) => a.flat(2).every((v, i) => Math.abs(v - b.flat(2)[i]) <= tolerance);
+const close = (a, b, tolerance) => a.flat(2).length === b.flat(2).length && a.flat(2).every((v, i) => Math.abs(v - b.flat(2)[i]) <= tolerance);
 const written = { en: /^-?\d+\.\d\d$/, 'pt-BR': /^-?\d+,\d\d$/ };
 const shownAs = (card, lang) => {
   for (const v of card.rows.flat()) assert.match(v, written[lang], `"${card.title}": ${v} in ${lang}`);
@@ -564,6 +564,8 @@ session('a desktop, served: one page through the promises', () => open(url), [
       await clickOn(page, 'label[for="raw"]');
       const top = (await cardsOf(page))[native.at(-1).ghost ? 1 : 0];  // under the ghost, after a pop
       assert.ok(close(shownAs(top, 'en'), rows(native.at(-1).modelview, 4), 0.006), `${where}: the top card as GL returns it`);
+      assert.deepEqual(await page.$$eval('#cards > li:first-child tbody th', (rows) => rows.map((th) => th.textContent)),
+        ['row 1', 'row 2', 'row 3', 'row 4'], `${where}: the rows as GL returns them`);
       await clickOn(page, 'label[for="raw"]');
       await run(page);
     }
@@ -1132,6 +1134,20 @@ session('a desktop, served: predictions and challenges', () => open(url), [
     await run(page);
     assert.equal(await page.evaluate(() => document.getElementById('challenge-now').hidden), true, 'Run leaves it');
     await programCalls(page);
+  }],
+  ['A new one: from the seed typed at the level chosen, said and in the link; without a seed, from one of its own', async (page) => {
+    await page.select('#level', '2');
+    await page.evaluate(() => (document.getElementById('seed').value = '42'));
+    await frameOf(page, () => clickOn(page, '#new-one'));
+    await expectSaid(page, 'challenge-name', 'Seed 42, level 2');
+    assert.match(await page.evaluate(() => location.hash), /&seed=42&level=2$/);
+    assert.match(await textOf(page, 'progress'), /^0 changes so far; it can be done in [12]\.$/);
+    await frameOf(page, () => clickOn(page, '#new-one'));
+    await page.waitForFunction(() => !document.getElementById('challenge-name').textContent.startsWith('Seed 42,'), bound);
+    assert.match(await textOf(page, 'challenge-name'), /^Seed \d+, level 2$/);
+    await clickOn(page, '#leave');
+    await programCalls(page);
+    await toMode(page, 'on', []);
   }],
   ['a teacher\'s own: made of the lab with a goal, its link opens it, solved by the calls it was made of', async (page) => {
     await startSteps(page);

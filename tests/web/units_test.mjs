@@ -25,7 +25,7 @@ test('a key gives the character the desktop\'s X server gives for it, or none', 
     ['@', { ctrl: true }, 0], [' ', { ctrl: true }, 0], ['2', { ctrl: true }, 0], ['3', { ctrl: true }, 27],
     ['4', { ctrl: true }, 28], ['5', { ctrl: true }, 29], ['6', { ctrl: true }, 30], ['7', { ctrl: true }, 31],
     ['8', { ctrl: true }, 127], ['/', { ctrl: true }, 31], ['1', { ctrl: true }, 49], ['9', { ctrl: true }, 57],
-    ['Escape', { ctrl: true }, 27], ['é', { ctrl: true }, 233],
+    ['Escape', { ctrl: true }, 27], ['Delete', { ctrl: true }, 127], ['é', { ctrl: true }, 233],
     // AltGr comes as Ctrl and Alt on some systems: its character as it is.
     ['@', { ctrl: true, alt: true, altGraph: true }, 64], ['x', { ctrl: true, alt: true }, 24],
   ])
