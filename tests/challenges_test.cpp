@@ -172,6 +172,66 @@ TEST(Challenges, MatchingHoldsItsTolerances)
 
 // Links as a browser's address bar gives them, and what each names; text
 // that cannot be read is refused with where, counted in the text as given.
+// Each built-in challenge's target stands where its goal's words put it: a
+// cube's centre (to the words' two decimals), or its size; where a goal
+// gives no number, where the test's own turning model puts the cube.
+TEST(Challenges, TargetsStandWhereTheGoalsSay)
+{
+    const double r2 = std::sqrt(0.5);
+    const struct {
+        int n, cube;  // 0 the grey, 1 the blue
+        vec3 at;
+        double size;  // 0: as the program's, 0.5
+    } cases[] = {
+        {1, 1, {-1.5, 1.5, 0}, 0},    {2, 0, {0, 1, 0}, 0},
+        {3, 0, {1, 0, 0}, 0},         {4, 1, {1.5, 1.5, 0}, 0},
+        {5, 1, {1.5, 1.5, 0}, 0},     {6, 1, {0.71, 2.83, 0}, 0},
+        {7, 0, {0, -1, 0}, 0},        {8, 1, {1.5, 2.5, 0}, 0},
+        {9, 0, {1, 0, 0}, 0},         {10, 1, testkit::turn_z({2.5, 1.5, 0}, 45), 0},
+        {11, 0, {1, 0, 0}, 1},        {11, 1, {1.5, 1.5, 0}, 0.2},
+        {12, 1, {-1.55, 1.42, 0}, 0}, {13, 0, {0, 1, 0}, 0.3},
+        {13, 1, {-1.5, 1.5, 0}, 0.8},
+    };
+    for (const auto &c : cases) {
+        challenge ch;
+        ASSERT_TRUE(builtin_challenge(c.n, ch)) << c.n;
+        const std::vector<cube_place> target = target_places(ch);
+        ASSERT_EQ(target.size(), 2u) << c.n;
+        const cube_place &cube = target[static_cast<size_t>(c.cube)];
+        const double tolerance = 0.006;
+        EXPECT_NEAR(cube.origin[0], c.at.x, tolerance) << "challenge " << c.n << ": " << ch.goal[0];
+        EXPECT_NEAR(cube.origin[1], c.at.y, tolerance) << "challenge " << c.n << ": " << ch.goal[0];
+        EXPECT_NEAR(cube.origin[2], c.at.z, tolerance) << "challenge " << c.n << ": " << ch.goal[0];
+        const auto &x = cube.axes[0];
+        EXPECT_NEAR(std::hypot(x[0], x[1], x[2]), c.size ? c.size : 0.5, 1e-4)
+            << "challenge " << c.n;
+    }
+    // Challenge 3 and 9: turned 45 degrees where it stands.
+    for (int n : {3, 9}) {
+        challenge ch;
+        ASSERT_TRUE(builtin_challenge(n, ch));
+        const auto &x = target_places(ch)[0].axes[0];
+        EXPECT_NEAR(x[0], 0.5 * r2, 1e-4) << n;
+        EXPECT_NEAR(x[1], 0.5 * r2, 1e-4) << n;
+    }
+}
+
+// A teacher's goal, whatever its signs, comes back from its link as typed.
+TEST(Challenges, AGoalComesBackFromItsLink)
+{
+    challenge_link link, back;
+    link.target =
+        "glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);glTranslatef(1.5,1.5,0);"
+        "glRotatef(a2,0,1,0);glutSolidCube(0.5)";
+    link.angle_given = true;
+    link.angle = 30;
+    link.goal = "Turn & shift: 50% \"more\" #1 (a+b) = é?";
+    ASSERT_EQ(read_link("http://host/index.html#" + link_text(link), back), "");
+    EXPECT_EQ(back.goal, link.goal);
+    EXPECT_EQ(back.target, link.target);
+    EXPECT_EQ(back.angle, 30);
+}
+
 TEST(Challenges, LinksAreReadAsCopied)
 {
     const std::string calls =
