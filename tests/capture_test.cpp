@@ -65,6 +65,7 @@ TEST(Capture, RefusesBadArgumentsWithOneLine)
         {"--frob a.png", "--frob: no such option (see --help)"},
         {"--calls 'glRotatef(a1,0,0,1);glTranslatef(1,0,0' a.png",
          "--calls: character 39: expected \")\", found the end"},
+        {"--target challenge=1 --calls ''", "--calls: character 1: expected a call"},
         {"--mode on --calls 'glRotatef(a1,0,0,1);glTranslatef(1,0,0);glutSolidCube(0.5);"
          "glTranslatef(1.5,1.5,0);glRotatef(a2,0,1,0);glutSolidCube(0.5)' a.png",
          "--mode on with --calls: the calls are those without push/pop, mode off: leave --mode"},

@@ -249,6 +249,10 @@ TEST(Challenges, LinksAreReadAsCopied)
                 "0.5);glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);"
                 "glutSolidCube(0.5);glPopMatrix()&seed=4294967295&level=2",
          "", 0, 2, "", ""},
+        {page + "glPushMatrix()%3bglRotatef(a1%2c0%2c0%2c1)%3bglTranslatef(1,0,0);glutSolidCube("
+                "0.5);glPopMatrix();glTranslatef(1.5,1.5,0);glPushMatrix();glRotatef(a2,0,1,0);"
+                "glutSolidCube(0.5);glPopMatrix()&challenge=2",
+         "", 2, 0, "", ""},
         {"challenge=13", "", 13, 0, "", ""},
         {"#&target=" + calls + "&angle=30&goal=Gire%20o%20cubo%20cinza", "", 0, 0, calls,
          "Gire o cubo cinza"},
