@@ -475,6 +475,16 @@ TEST(Capture, ChecksAChallengeAndDrawsItsTarget)
         pic = read_png("ghost.png");
         EXPECT_EQ(testkit::looks_blue(testkit::at(pic, testkit::project({-1.5, 1.5, 0}, home_eye))),
                   ghost);
+        // Its outline too: the middle of its top face's front edge, the cube
+        // turned 30 degrees about its y axis (lines are a pixel wide).
+        const testkit::vec3 edge = {-1.5 + 0.25 * std::sin(testkit::pi / 6), 1.75,
+                                    0.25 * std::cos(testkit::pi / 6)};
+        const testkit::pixel_pos p = testkit::project(edge, home_eye);
+        bool outlined = false;
+        for (int dx = -2; dx <= 2; dx++)
+            for (int dy = -2; dy <= 2; dy++)
+                outlined |= testkit::looks_blue(testkit::at(pic, {p.x + dx, p.y + dy}));
+        EXPECT_EQ(outlined, ghost) << "the blue cube's target's outline";
     }
 }
 
