@@ -210,7 +210,8 @@ TEST(Challenges, TargetsStandWhereTheGoalsSay)
     for (int n : {3, 9}) {
         challenge ch;
         ASSERT_TRUE(builtin_challenge(n, ch));
-        const auto &x = target_places(ch)[0].axes[0];
+        const std::vector<cube_place> target = target_places(ch);
+        const auto &x = target[0].axes[0];
         EXPECT_NEAR(x[0], 0.5 * r2, 1e-4) << n;
         EXPECT_NEAR(x[1], 0.5 * r2, 1e-4) << n;
     }
