@@ -413,13 +413,14 @@ std::vector<cube_place> cubes_drawn(const lab *changed, bool push_pop, float ang
     program_lab(push_pop);  // learnt first: learning draws frames of its own
     const scene kept_state = scene_state;
     const recording_state kept = rec;
+    const lab drawn = changed ? *changed : lab{};  // changed may be the lab in use, in rec
     unseen++;
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     glDepthMask(GL_FALSE);
     rec = recording_state{};
     rec.in_lab = changed != nullptr;
-    rec.changed = changed ? *changed : lab{};
-    scene_state.use_push_pop = changed ? changed->push_pop : push_pop;
+    rec.changed = drawn;
+    scene_state.use_push_pop = changed ? drawn.push_pop : push_pop;
     scene_state.angle_obj1 = scene_state.angle_obj2 = angle;
     on_display();
     std::vector<cube_place> cubes;

@@ -170,20 +170,30 @@ EMSCRIPTEN_KEEPALIVE const char *web_lab_read(const char *text)
 
 // A challenge made of the lab in use: its calls are the target, at the
 // cubes' angle now, with the teacher's goal; the program's calls of its
-// mode are where it starts. Opens it; its link is the next frame's.
-EMSCRIPTEN_KEEPALIVE void web_challenge_make(const char *goal)
+// mode are where it starts. Opens it, and its link is the next frame's;
+// false, and nothing made, when the program's calls already put the cubes
+// there (at angle 0 a turn by a1 moves nothing): it would be solved at its
+// start.
+EMSCRIPTEN_KEEPALIVE bool web_challenge_make(const char *goal)
 {
     const lab *in_use = lab_in_use();
     if (!in_use)
-        return;
+        return false;
+    const lab &start = program_lab(in_use->push_pop);
+    const float angle = scene_state.angle_obj1;
+    if (compare_places(cubes_drawn(in_use, in_use->push_pop, angle),
+                       cubes_drawn(&start, start.push_pop, angle))
+            .matches)
+        return false;
     challenge_link link;
     link.target = lab_text(*in_use);
     link.angle_given = true;
     link.angle = scene_state.angle_obj1;
     for (const char *c = goal ? goal : ""; *c && link.goal.size() < 1000; c++)
         link.goal += static_cast<unsigned char>(*c) < 32 ? ' ' : *c;
-    link.calls = lab_text(program_lab(in_use->push_pop));
+    link.calls = lab_text(start);
     web_lab_read(link_text(link).c_str());
+    return true;
 }
 
 // Run, or Space: the challenge is left, the lab as it stands.

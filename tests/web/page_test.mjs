@@ -1149,11 +1149,23 @@ session('a desktop, served: predictions and challenges', () => open(url), [
     await programCalls(page);
     await toMode(page, 'on', []);
   }],
-  ['a teacher\'s own: made of the lab with a goal, its link opens it, solved by the calls it was made of', async (page) => {
+  ['a teacher\'s own: made of the lab with a goal, its link opens it, solved by the calls it was made of; none solved at its start', async (page) => {
+    // At angle 0 the grey cube's turn moves nothing, so its swap is no challenge.
+    await hold(page, true);
+    await press(page, 'Space', 'Space');
     await startSteps(page);
     if (await page.$eval('#edit', (e) => e.getAttribute('aria-pressed')) !== 'true') await clickOn(page, '#edit');
     await frameOf(page, () => page.evaluate(() => document.querySelector('[data-key="1:swap"]').click()));
     await page.evaluate(() => (document.getElementById('goal-text').value = 'Turn it where it stands & 50% "more"'));
+    await clickOn(page, '#make');
+    await expectSaid(page, 'made', 'The program\'s calls already put the cubes there at this angle, so it would be solved at its start: ' +
+      'change the calls more, or let the cubes turn on first.');
+    assert.equal(await page.evaluate(() => document.getElementById('challenge-now').hidden), true, 'no challenge made');
+    // The cubes turned on a little: now it is one.
+    await hold(page, false);
+    await run(page);
+    await page.waitForFunction((n) => Module.frames > n + 3, bound, await page.evaluate(() => Module.frames));
+    await startSteps(page);
     await frameOf(page, () => clickOn(page, '#make'));
     await expectSaid(page, 'challenge-name', 'A challenge of your own');
     assert.deepEqual(await challengeSaid(page), ['A challenge of your own', 'Turn it where it stands & 50% "more"', '0 changes so far.']);

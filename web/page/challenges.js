@@ -87,8 +87,8 @@ export function wireChallenges() {
     seed.value = '';  // the next one new too; the link and the goal say this one's seed
   });
   byId('make').addEventListener('click', () => {
-    labCall('web_challenge_make', byId('goal-text').value);
-    setText(byId('made'), state.said.madeLink);
+    const made = labCall('web_challenge_make', byId('goal-text').value);
+    setText(byId('made'), made ? state.said.madeLink : state.said.solvedAtStart);
   });
   byId('forget').addEventListener('click', () => keep([]));
   byId('save').addEventListener('click', () => {

@@ -17,7 +17,7 @@ const types = {
   web_lab_number: [null, ['number', 'number', 'number']], web_lab_nudge: [null, ['number', 'number', 'number']],
   web_lab_swap: [null, ['number']],
   web_lab_switch: [null, ['number']],
-  web_challenges: ['string', []], web_challenge_make: [null, ['string']], web_challenge_close: [null, []],
+  web_challenges: ['string', []], web_challenge_make: ['boolean', ['string']], web_challenge_close: [null, []],
 };
 export function labCall(name, ...args) {
   if (state.ended || !Module.calledRun) return undefined;

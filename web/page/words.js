@@ -46,6 +46,8 @@ export const words = {
       `${fewest ? `; the fewest is ${fewest}` : ''}.`,
     madeLink: 'The page\'s address is now the challenge\'s link: copy it and hand it out.',
     notSolvedFile: 'That file is not a list of solved challenges.',
+    solvedAtStart: 'The program\'s calls already put the cubes there at this angle, so it would be solved at its start: ' +
+      'change the calls more, or let the cubes turn on first.',
     predict: {
       ask: {
         depth: (n, call) => `Call ${n}, ${call}: how many matrices will be on the stack after it?`,
@@ -111,6 +113,8 @@ export const words = {
       `${fewest ? `; o mínimo é ${fewest}` : ''}.`,
     madeLink: 'O endereço da página agora é o link do desafio: copie-o e distribua-o.',
     notSolvedFile: 'Esse arquivo não é uma lista de desafios resolvidos.',
+    solvedAtStart: 'As chamadas do programa já põem os cubos aí neste ângulo, então ele estaria resolvido no início: ' +
+      'mude mais as chamadas, ou deixe os cubos girarem antes.',
     challengesTitle: 'Desafios',
     challengesHow: 'Cada um abre no laboratório, com os cubos parados: mude as chamadas até que os cubos fiquem nos contornos.',
     level: 'Nível', seed: 'Semente (vazia: qualquer)', newOne: 'Um novo', goalText: 'Objetivo, para um desafio seu',
